@@ -1,0 +1,127 @@
+// IString: the class library's byte string with shared, counted, copy-on-write buffers.
+#ifndef ISTRING_HPP
+#define ISTRING_HPP
+
+#include <cstdint>
+#include <vector>
+
+class IBuffer;
+class IStringScanner;
+
+// An IString is one pointer to the text of a counted buffer. The buffer's header (its kind,
+// use count and length) lies directly in front of the text, so the pointer is also a valid
+// terminated C string. Copies share the buffer; every non-const operation detaches first.
+class IString {
+public:
+  // Lengths and positions are 32-bit counts whatever the platform's word size; positions are
+  // 1-based, 0 means "none".
+  typedef std::uint32_t Length;
+
+  IString() noexcept;                      // the process-wide empty buffer, shared
+  IString(const char* text);               // a copy of text; null gives the empty string
+  IString(const char* text, unsigned long length); // the first length bytes of text
+  explicit IString(unsigned long n);       // decimal text ("%lu")
+  explicit IString(long n);                // decimal text with a minus sign for negatives
+  explicit IString(unsigned int n);
+  explicit IString(int n);
+  IString(const IString& other) noexcept;  // shares the buffer: no characters are copied
+  IString(IString&& other) noexcept;
+  IString& operator=(const IString& other) noexcept; // safe for self-assignment
+  IString& operator=(IString&& other) noexcept;
+  IString& operator=(const char* text);
+  ~IString();
+
+  // --- queries (never detach) -----------------------------------------------------------
+  unsigned long length() const noexcept;
+  bool isEmpty() const noexcept { return length() == 0; }
+  operator const char*() const noexcept { return text_; }
+  const char* c_str() const noexcept { return text_; }
+
+  // 1-based position of the first occurrence of pattern at or after startPos; 0 for none.
+  unsigned long indexOf(const char* pattern, unsigned long startPos = 1) const;
+  unsigned long indexOf(const IString& pattern, unsigned long startPos = 1) const;
+  // Non-overlapping occurrences: after each match the search goes on behind it.
+  unsigned long occurrencesOf(const char* pattern, unsigned long startPos = 1) const;
+  unsigned long occurrencesOf(const IString& pattern, unsigned long startPos = 1) const;
+
+  // The text from startPos to the end; empty when startPos is past the end.
+  IString subString(unsigned long startPos) const;
+  // Exactly length characters from startPos, padded with pad where the text ends.
+  IString subString(unsigned long startPos, unsigned long length, char pad = ' ') const;
+
+  // The exact fields between separators: occurrencesOf(separator) + 1 of them, blanks kept,
+  // empty between adjacent separators. Same results as scanning
+  // `remainder >> field >> separator >> rest` field by field, in linear time.
+  std::vector<IString> fields(const char* separator) const;
+
+  // --- changes in place (copy on write) ------------------------------------------------
+  IString& upperCase();                    // lower-case letters of the current locale
+  static const unsigned long all = ~0UL;
+  IString& remove(unsigned long startPos, unsigned long count = all);
+  IString& operator+=(const IString& other);
+  IString& operator+=(const char* text);
+
+  // --- concatenation: one allocation for the result -----------------------------------
+  friend IString operator+(const IString& a, const IString& b);
+  friend IString operator+(const IString& a, const char* b);
+  friend IString operator+(const char* a, const IString& b);
+
+  // --- comparison: unsigned bytes, then length; every string is greater than null ------
+  static int compare(const IString& a, const char* b, unsigned long bLength);
+  friend bool operator==(const IString& a, const IString& b);
+  friend bool operator==(const IString& a, const char* b);
+  friend bool operator==(const char* a, const IString& b);
+  friend bool operator!=(const IString& a, const IString& b);
+  friend bool operator!=(const IString& a, const char* b);
+  friend bool operator!=(const char* a, const IString& b);
+  friend bool operator<(const IString& a, const IString& b);
+  friend bool operator<(const IString& a, const char* b);
+  friend bool operator<(const char* a, const IString& b);
+  friend bool operator<=(const IString& a, const IString& b);
+  friend bool operator<=(const IString& a, const char* b);
+  friend bool operator<=(const char* a, const IString& b);
+  friend bool operator>(const IString& a, const IString& b);
+  friend bool operator>(const IString& a, const char* b);
+  friend bool operator>(const char* a, const IString& b);
+  friend bool operator>=(const IString& a, const IString& b);
+  friend bool operator>=(const IString& a, const char* b);
+  friend bool operator>=(const char* a, const IString& b);
+
+  // --- scanning: `source >> target >> "pattern" >> rest` ------------------------------
+  IStringScanner operator>>(IString& target) const;
+
+  // Whether the process uses double-byte aware buffers (decided once, at first use).
+  static bool isDBCS();
+
+private:
+  friend class IBuffer;
+  friend class IStringScanner;
+  explicit IString(IBuffer* buffer) noexcept;
+  IBuffer* buffer() const noexcept;
+  void detach();                           // make the buffer private before a change
+
+  char* text_;
+};
+
+// The scanner of `source >> target >> pattern >> target ...`. It works on its own copy of the
+// source; see istring.cpp for the two step rules.
+class IStringScanner {
+public:
+  explicit IStringScanner(const IString& source);
+  IStringScanner& operator>>(IString& target);
+  IStringScanner& operator>>(const char* pattern);
+  IStringScanner& operator>>(const IString& pattern);
+
+private:
+  void giveNextWord(IString& target);
+  void distribute(unsigned long from, unsigned long to);
+
+  IString source_;
+  unsigned long position_;        // current position, 1-based
+  unsigned long matchPosition_;   // position of the last pattern match
+  unsigned long matchLength_;     // length of the last pattern match
+  std::vector<IString*> waiting_; // targets that wait for the next pattern
+  IString* lastTarget_;           // set while the previous step was a target
+};
+
+#endif
