@@ -1,7 +1,8 @@
-// Portable part of the platform error record: its text from the platform's message.
+// The platform error record: an error code and its text from the platform's messages.
 #include "ierrinfo.hpp"
 
 #include "iexcept.hpp"
+#include "iexcept_platform.hpp"
 
 ISystemErrorInfo::ISystemErrorInfo(const char* callName) : errorId_(ILastErrorCode()) {
   makeText(callName);
@@ -12,9 +13,16 @@ ISystemErrorInfo::ISystemErrorInfo(unsigned long errorId, const char* callName)
   makeText(callName);
 }
 
+IString ISystemErrorInfo::platformText(unsigned long errorCode) {
+  char buffer[iexc::systemTextSize] = {0};
+  if (!iexc::systemMessageText(errorCode, buffer, sizeof buffer))
+    return IString();
+  return IString(buffer);
+}
+
 void ISystemErrorInfo::makeText(const char* callName) {
   IString message = platformText(errorId_);
   if (message.isEmpty())
-    message = "No error text is available.";
+    message = iexc::noErrorText;
   text_ = callName != nullptr ? IString(callName) + ":" + message : message;
 }
