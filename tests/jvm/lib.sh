@@ -65,6 +65,14 @@ expect_err_text() {
   grep -qF -- "$1" "$work/$last.err" || { fail "no '$1' on standard error"; show; }
 }
 
+# Line A comes before the line that starts with B on standard error.
+expect_err_order() {
+  local a b
+  a=$(grep -nxF -- "$1" "$work/$last.err" | head -1 | cut -d: -f1)
+  b=$(grep -nF -- "$2" "$work/$last.err" | head -1 | cut -d: -f1)
+  [ -n "$a" ] && [ -n "$b" ] && [ "$a" -lt "$b" ] || { fail "'$1' does not come before '$2' on standard error"; show; }
+}
+
 # -Xcheck:jni reports misuse as warnings (or fatal errors) on the VM's output streams.
 no_jni_warnings() {
   if grep -qiE 'WARNING|FATAL ERROR' "$work/$last.err" "$work/$last.out"; then
