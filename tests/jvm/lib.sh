@@ -31,6 +31,25 @@ run() {
   no_jni_warnings
 }
 
+# start NAME [ENV=VALUE...] -- STEPS...: like run, in the background; then finish_run.
+start() {
+  last=$1
+  shift
+  local vars=()
+  while [ $# -gt 0 ] && [ "$1" != "--" ]; do vars+=("$1"); shift; done
+  shift
+  (cd "$cwd" && exec env -u LD_LIBRARY_PATH JAVA_TOOL_OPTIONS=-Xcheck:jni "${vars[@]}" \
+     "$host" path "$bridge_dir" path "$jdk/lib/server" load "$@" \
+     >"$work/$last.out" 2>"$work/$last.err" </dev/null) &
+  started=$!
+}
+
+finish_run() {
+  wait "$started"
+  echo $? >"$work/$last.rc"
+  no_jni_warnings
+}
+
 show() {
   echo "--- $last: exit $(cat "$work/$last.rc"); standard output:"
   cat "$work/$last.out"
