@@ -10,19 +10,22 @@
 //   cjc CLASS ARGS          CallJavaCode with two strings
 //   dcj CLASS | dcj-null    DymCallJavaCode
 //   destroy                 DestroyJVM
-//   window                  a frame window whose command handler counts command 1104,
-//                           registered with DymSetRTNPtr
+//   window                  a new frame window whose command handler counts command 1104,
+//                           registered with DymSetRTNPtr; prints its handle
 //   register-null           DymSetRTNPtr with a null window
-//   close-window            closes the frame (its platform window goes, the object stays)
+//   close-window            closes the newest frame (its platform window goes, the object stays)
 //   events N SECONDS        runs the event loop until N commands 1104 arrived or the time is up
-//                           (then a little longer, to see any surplus), prints the count
+//                           (then a little longer, to see any surplus), prints the count (and,
+//                           with several windows, each window's)
 //   say TEXT                prints TEXT (marks the order of the output)
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "idynlib.hpp"
 #include "ienviron.hpp"
@@ -42,19 +45,22 @@ void say(const std::string& line) {
 class CommandCounter : public ICommandHandler {
 public:
   bool command(ICommandEvent& event) override {
-    if (event.commandId() == 1104)
+    if (event.commandId() == 1104) {
       ++returnCodes;
-    else
+      ++byWindow[event.window()];
+    } else {
       ++others;
+    }
     return false; // left to default processing, as the launcher leaves it
   }
   unsigned long returnCodes = 0;
   unsigned long others = 0;
+  std::map<const IWindow*, unsigned long> byWindow;
 };
 
 struct Host {
   std::unique_ptr<IDynamicLinkLibrary> bridge;
-  std::unique_ptr<IFrameWindow> window;
+  std::vector<std::unique_ptr<IFrameWindow>> windows;
   CommandCounter counter;
 
   template <class Function> Function entry(const char* name) {
@@ -79,6 +85,12 @@ void waitForEvents(Host& host, unsigned long wanted, double seconds) {
   }
   say("commands 1104: " + std::to_string(host.counter.returnCodes) +
       ", other commands: " + std::to_string(host.counter.others));
+  if (host.windows.size() > 1) {
+    std::string counts = "by window:";
+    for (const auto& window : host.windows)
+      counts += " " + std::to_string(host.counter.byWindow[window.get()]);
+    say(counts);
+  }
 }
 
 // Runs the step at argv[i]; returns the index of the next one.
@@ -150,11 +162,16 @@ int step(Host& host, int argc, char** argv, int i) {
     return i + 1;
   }
   if (command == "window") {
-    host.window.reset(new IFrameWindow("lanyard return-code window"));
-    host.counter.handleEventsFor(host.window.get());
-    IWindow* returned = host.entry<DymSetRTNPtrFunction>("DymSetRTNPtr")(host.window.get());
-    say(returned == host.window.get() ? "DymSetRTNPtr returned the window"
-                                      : "DymSetRTNPtr returned another pointer");
+    host.windows.emplace_back(new IFrameWindow("lanyard return-code window"));
+    IFrameWindow* window = host.windows.back().get();
+    host.counter.handleEventsFor(window);
+    char handle[32];
+    std::snprintf(handle, sizeof handle, "0x%llx",
+                  static_cast<unsigned long long>(window->handle().asUnsigned()));
+    say("window " + std::to_string(host.windows.size()) + " handle " + handle);
+    IWindow* returned = host.entry<DymSetRTNPtrFunction>("DymSetRTNPtr")(window);
+    say(returned == window ? "DymSetRTNPtr returned the window"
+                           : "DymSetRTNPtr returned another pointer");
     return i + 1;
   }
   if (command == "register-null") {
@@ -164,14 +181,15 @@ int step(Host& host, int argc, char** argv, int i) {
     return i + 1;
   }
   if (command == "close-window") {
-    if (!host.window)
+    if (host.windows.empty())
       throw IException("no window to close");
-    host.window->postEvent(IWindow::close);
-    for (int n = 0; n < 400 && host.window->isValid(); ++n) {
+    IFrameWindow& window = *host.windows.back();
+    window.postEvent(IWindow::close);
+    for (int n = 0; n < 400 && window.isValid(); ++n) {
       IApplication::current().processEvents();
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    say(host.window->isValid() ? "window still open" : "window closed");
+    say(window.isValid() ? "window still open" : "window closed");
     return i + 1;
   }
   if (command == "events") {

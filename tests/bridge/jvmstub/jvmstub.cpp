@@ -224,17 +224,26 @@ void JNICALL setObjectArrayElement(JNIEnv*, jobjectArray array, jsize index, job
   target->elements[static_cast<std::size_t>(index)] = cast(value);
 }
 
-void JNICALL callStaticVoidMethod(JNIEnv*, jclass cls, jmethodID method, ...) {
+void callMain(jclass cls, jmethodID method, jobject array) {
   requireNoPending("CallStaticVoidMethod");
   const Object* mainClass = cast(cls);
   record("CallStaticVoidMethod " + mainClass->text);
   if (reinterpret_cast<Method*>(method)->owner->text != mainClass->text)
     misuse("CallStaticVoidMethod with another class's method");
+  playMain(mainClass, cast(array));
+}
+
+void JNICALL callStaticVoidMethod(JNIEnv*, jclass cls, jmethodID method, ...) {
   va_list arguments;
   va_start(arguments, method);
   jobject array = va_arg(arguments, jobject);
   va_end(arguments);
-  playMain(mainClass, cast(array));
+  callMain(cls, method, array);
+}
+
+// The C++ form of the JNI interface (env->CallStaticVoidMethod) calls this one.
+void JNICALL callStaticVoidMethodV(JNIEnv*, jclass cls, jmethodID method, va_list arguments) {
+  callMain(cls, method, va_arg(arguments, jobject));
 }
 
 jthrowable JNICALL exceptionOccurred(JNIEnv*) {
@@ -316,6 +325,7 @@ void makeTables() {
   nativeInterface.NewObjectArray = newObjectArray;
   nativeInterface.SetObjectArrayElement = setObjectArrayElement;
   nativeInterface.CallStaticVoidMethod = callStaticVoidMethod;
+  nativeInterface.CallStaticVoidMethodV = callStaticVoidMethodV;
   nativeInterface.ExceptionOccurred = exceptionOccurred;
   nativeInterface.ExceptionCheck = exceptionCheck;
   nativeInterface.ExceptionDescribe = exceptionDescribe;
