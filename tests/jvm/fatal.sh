@@ -1,6 +1,6 @@
 # The fatal paths without a display (the box goes to standard error): box, then the text on
 # standard output, then the VM destroyed (describing the runtime's pending error), exit code 1.
-# Also the calls that find no VM, and DestroyJVM after a main that throws.
+# Also DestroyJVM after a main that throws, and the entry points after it.
 source "$(dirname "$0")/lib.sh"
 unpack_classes "$work"
 picked="Picked up JAVA_TOOL_OPTIONS: -Xcheck:jni"
@@ -44,16 +44,6 @@ expect_err_line "JVM create: Can't find class"
 run "DymCallJavaCode, null class" -- init QUILLET dcj-null say "not reached"
 expect_rc 1
 expect_out "%s\n%s\n%s" "$loaded" "DymInitializeJVM returned" "Can't find class 0"
-
-# No VM yet: nothing is called through a null environment; DestroyJVM refuses.
-run "no VM, MP" -- destroy mp lanyardtest/Echo "a" say "not reached"
-expect_rc 1
-expect_out '%s\n' "$loaded" "DestroyJVM returned -1" "No Java VM to run class lanyardtest/Echo"
-expect_err_line "JVM create: The Java VM has not been created"
-run "no VM, CallJavaCode" -- cjc lanyardtest/Echo "a" say "not reached"
-expect_rc 1
-expect_out "%s\n%s" "$loaded" "No Java VM to run class lanyardtest/Echo"
-expect_err_line "JVM start failure: The Java VM has not been created"
 
 # A main that throws: the call still answers 1; DestroyJVM describes the exception, and after
 # it the VM is gone for every entry point.
