@@ -25,12 +25,6 @@ finish_run
 expect_rc 1
 expect_out '%s\n%s' "$loaded" "Unable to create the Java VM"
 
-start "MP, missing class" -- init QUILLET mp lanyardtest/Missing ""
-box "JVM create" $'title: JVM create\nicon: error\ntext: Can\'t find class\nbutton: OK (default)'
-finish_run
-expect_rc 1
-expect_out '%s\n' "$loaded" "DymInitializeJVM returned" "Can't find class lanyardtest/Missing"
-
 start "CallJavaCode, no main" -- init QUILLET cjc lanyardtest/NoMain "x"
 box "JVM start failure" $'title: JVM start failure\nicon: error\ntext: Unable to find static method\nbutton: OK (default)'
 finish_run

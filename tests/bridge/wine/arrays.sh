@@ -28,12 +28,4 @@ expect_out '%s\n' "$loaded" "DymInitializeJVM returned" \
   "DymCallJavaCodeMP returned 1" "DymCallJavaCodeMP returned 1" "CallJavaCodeMP returned 1" \
   "CallJavaCode returned 1" "CallJavaCode returned 1" "DymCallJavaCode returned" "host done"
 
-# The array is made with every element set to the first field, then the others are stored.
-run "array steps" -- load init QUILLET mp stub/Echo "a,b,c"
-expect_log '^(Find|Get|New|Set|Call)' \
-  'FindClass stub/Echo' 'GetStaticMethodID stub/Echo main ([Ljava/lang/String;)V' \
-  'FindClass java/lang/String' 'NewStringUTF "a"' 'NewObjectArray 3 <java/lang/String> "a"' \
-  'NewStringUTF "b"' 'SetObjectArrayElement 1 "b"' 'NewStringUTF "c"' \
-  'SetObjectArrayElement 2 "c"' 'CallStaticVoidMethod stub/Echo'
-
 finish

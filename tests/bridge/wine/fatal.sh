@@ -1,6 +1,6 @@
 # The fatal paths under Windows: the box (read and pressed), then the text on standard output,
-# then the VM destroyed with its pending error described, then exit code 1. Also the calls
-# that find no VM, and DestroyJVM after a main that throws.
+# then the VM destroyed with its pending error described, then exit code 1. Also DestroyJVM
+# after a main that throws.
 source "$(dirname "$0")/lib.sh"
 
 # box TITLE TEXT: the single-OK error box of every fatal path.
@@ -24,32 +24,12 @@ expect_out '%s\n' "$loaded" "DymInitializeJVM returned" "Can't find class stub/M
 expect_log 'Destroy|^Exception' "${described[@]}"
 expect_err_line 'Exception in thread "main" java.lang.NoClassDefFoundError: stub/Missing'
 
-start "MP, no main" -- load init QUILLET mp stub/NoMain "a" say "not reached"
-error_box "JVM create" "Can't find static  method"
-finish_run
-expect_rc 1
-expect_out '%s\n' "$loaded" "DymInitializeJVM returned" "Can't find static method main"
-expect_log 'Destroy|^Exception' 'ExceptionOccurred java/lang/NoSuchMethodError' \
-  'ExceptionDescribe java/lang/NoSuchMethodError' 'DestroyJavaVM'
-
 start "CallJavaCode, missing class" -- load init QUILLET cjc stub/Missing "a,b" say "not reached"
 error_box "JVM start failure" "Unable to find class stub/Missing"
 finish_run
 expect_rc 1
 expect_out '%s\n%s\n%s' "$loaded" "DymInitializeJVM returned" "Can't find class stub/Missinga,b"
 expect_log 'Destroy|^Exception' "${described[@]}"
-
-start "CallJavaCode, no main" -- load init QUILLET cjc stub/NoMain "" say "not reached"
-error_box "JVM start failure" "Unable to find static method"
-finish_run
-expect_rc 1
-expect_out '%s\n%s\n%s' "$loaded" "DymInitializeJVM returned" "Can't find static method main"
-
-start "no VM" -- load mp stub/Echo "a" say "not reached"
-error_box "JVM create" "The Java VM has not been created"
-finish_run
-expect_rc 1
-expect_out '%s\n' "$loaded" "No Java VM to run class stub/Echo"
 
 # No box: main's exception stays pending until DestroyJVM describes it; afterwards there is
 # no VM to destroy.
