@@ -47,9 +47,11 @@ bool catalogMessage(const char* catalogName, unsigned long id, const char* const
     if (!module)
       return false;
   }
-  DWORD_PTR args[maxInserts];
-  for (unsigned long i = 0; i < maxInserts; ++i)
-    args[i] = reinterpret_cast<DWORD_PTR>(inserts[i]);
+  // FormatMessageA takes no count of the arguments: a message may name any insert up to %99,
+  // so every one of them reads as an empty text unless the caller gave it.
+  DWORD_PTR args[99];
+  for (unsigned long i = 0; i < 99; ++i)
+    args[i] = reinterpret_cast<DWORD_PTR>(i < maxInserts ? inserts[i] : "");
   DWORD bufferSize = static_cast<DWORD>(size < catalogTextSize ? size : catalogTextSize);
   DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, module,
                            static_cast<DWORD>(id), 0, buffer, bufferSize,
