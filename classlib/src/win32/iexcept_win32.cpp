@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace iexc {
 
@@ -12,17 +13,24 @@ unsigned long lastErrorCode() noexcept { return GetLastError(); }
 
 void setLastErrorCode(unsigned long code) noexcept { SetLastError(static_cast<DWORD>(code)); }
 
-bool environmentValue(const char* name, char* buffer, std::size_t size) noexcept {
+bool environmentValue(const char* name, std::string& value) {
   // The process environment, not the C runtime's copy of it taken at start-up.
-  SetLastError(ERROR_SUCCESS);
-  DWORD n = GetEnvironmentVariableA(name, buffer, static_cast<DWORD>(size));
-  if (n == 0) { // unset, or set to an empty value
-    if (GetLastError() == ERROR_ENVVAR_NOT_FOUND || size == 0)
+  DWORD error = GetLastError();
+  std::string buffer(256, '\0');
+  for (;;) {
+    SetLastError(ERROR_SUCCESS);
+    DWORD n = GetEnvironmentVariableA(name, &buffer[0], static_cast<DWORD>(buffer.size()));
+    if (n == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND) {
+      SetLastError(error);
       return false;
-    *buffer = '\0';
-    return true;
+    }
+    if (n < buffer.size()) { // n is the length; 0 for an empty value
+      value.assign(buffer.c_str(), n);
+      SetLastError(error);
+      return true;
+    }
+    buffer.assign(n, '\0'); // n is the size the value needs
   }
-  return n < size;
 }
 
 bool systemMessageText(unsigned long code, char* buffer, std::size_t size) noexcept {
