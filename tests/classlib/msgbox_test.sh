@@ -125,6 +125,14 @@ expect_box "Retry" $'title: Retry\ntext: Abort, retry, ignore?\nbutton: Abort (d
 driver press --title "Retry" --button Ignore
 expect_response ignore
 
+echo "--- a text longer and taller than the screen still gives a box that answers"
+long=$(printf 'x%.0s' $(seq 20000))$(printf '\\nline %d' $(seq 500))
+start --title "Long" --style 0x1 "$long"
+got=$("$rig/boxdriver" wait --title "Long" --timeout 30)
+case $got in *$'text: line 500\nbutton: OK (default)\nbutton: Cancel') ;; *) fail "long text box: $(printf '%s' "$got" | tail -3)" ;; esac
+driver press --title "Long" --button Cancel
+expect_response cancel
+
 echo "--- a platform error record is shown as a fatal error"
 start --title "System" --error 2
 got=$("$rig/boxdriver" wait --title "System" --timeout 30)
