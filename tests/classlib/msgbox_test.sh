@@ -160,6 +160,12 @@ else
   [ "$status" = 2 ] && grep -q '^exception: IInvalidRequest: XOpenDisplay: cannot open display ":999"' "$tmp/nd.out" ||
     fail "desktop size without display: $(cat "$tmp/nd.out")"
   "$boxshow" --desktop-size | grep -qx 'desktop: 1280x1024' || fail "desktop size on Xvfb"
+  echo "--- a box the platform refuses (no such owner, no such button set) raises, shows nothing"
+  for args in "--owner bogus" "--style 0x7"; do
+    status=0; "$boxshow" $args --title Refused 'x' >"$tmp/rf.out" 2>/dev/null || status=$?
+    [ "$status" = 2 ] && grep -qx 'exception: IInvalidRequest: MessageBoxIndirect:No error text is available.' "$tmp/rf.out" ||
+      fail "refused box ($args): status $status, $(cat "$tmp/rf.out")"
+  done
 fi
 
 echo "$failures failure(s)"

@@ -515,6 +515,17 @@ unsigned long IMessageBoxPlatform::show(IWindow* owner, const char* text, const 
     std::fflush(stderr);
     return IMessageBoxLogic::firstButtonResult(flags);
   }
+  // As on Windows, a box whose owner window does not exist is refused.
+  if (owner != nullptr && owner->handle().isValid() && owner != IWindow::desktopWindow() &&
+      !IWindowPrivate::isObjectWindow(owner)) {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(connection.display, static_cast<Window>(owner->handle().asUnsigned()),
+                              &attributes)) {
+      IX11::closePrivate(connection);
+      errno = EINVAL;
+      raiseBoxFailure();
+    }
+  }
   unsigned long result;
   {
     MessageDialog dialog(connection, layout, flags);
