@@ -244,9 +244,17 @@ TEST(DynamicLinkLibraryLoad, FilesThatAreNoLibrariesRaiseTheLoadError) {
   std::ofstream(join(bad, libraryFile("text")), std::ios::trunc) << "not a library\n";
   copyFresh(join(fixtures("other"), libraryFile("dynother")),
             join(bad, libraryFile("dynother")));
+  {
+    // The headers of a real library and nothing behind them.
+    std::ifstream whole(join(fixtures("main"), libraryFile("dynfixture")), std::ios::binary);
+    std::vector<char> head(1024);
+    whole.read(head.data(), static_cast<std::streamsize>(head.size()));
+    std::ofstream(join(bad, libraryFile("truncated")), std::ios::binary | std::ios::trunc)
+        .write(head.data(), whole.gcount());
+  }
 
   Scene scene(bad, "");
-  for (const char* base : {"empty", "text", "dynother"}) {
+  for (const char* base : {"empty", "text", "truncated", "dynother"}) {
     SCOPED_TRACE(base);
     expectLoadError(base);
     expectLoadError(join(bad, libraryFile(base)));

@@ -92,6 +92,7 @@ TEST(DynamicLinkLibrary, FailedLoadRaisesAndLeavesTheRecordForARetry) {
   IAccessError e = expectAccessError([name] { IDynamicLinkLibrary missing(name); });
   EXPECT_STREQ("LoadLibrary : quillet-no-such-module:No error text is available.", e.text());
   EXPECT_TRUE(e.isRecoverable());
+  EXPECT_NE(0u, e.errorId()) << "the platform's reason is the error id";
   ASSERT_EQ(1u, e.locationCount());
   EXPECT_STREQ("ireslib1", e.locationAtIndex(0)->fileName());
   EXPECT_STREQ("IDLLModule::addRef()", e.locationAtIndex(0)->functionName());
