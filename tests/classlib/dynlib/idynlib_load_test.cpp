@@ -99,7 +99,7 @@ private:
   IExceptionLogger* previous_;
 };
 
-// Loading name must raise the load error with its exact text and leave the count at 0.
+// Loading name must raise the load error with its exact text.
 void expectLoadError(const std::string& name) {
   QuietLogger quiet;
   try {
