@@ -83,6 +83,12 @@ private:
   fs::path cwd_;
 };
 
+// MinGW: copy_file with overwrite_existing fails when the target exists; remove it first.
+void copyFresh(const std::string& from, const std::string& to) {
+  fs::remove(to);
+  fs::copy_file(from, to);
+}
+
 class QuietLogger : public IExceptionLogger {
 public:
   QuietLogger() : previous_(IException::setLogger(this)) {}
@@ -236,8 +242,8 @@ TEST(DynamicLinkLibraryLoad, FilesThatAreNoLibrariesRaiseTheLoadError) {
   fs::create_directories(good);
   std::ofstream(join(bad, libraryFile("empty")), std::ios::binary | std::ios::trunc).flush();
   std::ofstream(join(bad, libraryFile("text")), std::ios::trunc) << "not a library\n";
-  fs::copy_file(join(fixtures("other"), libraryFile("dynother")),
-                join(bad, libraryFile("dynother")), fs::copy_options::overwrite_existing);
+  copyFresh(join(fixtures("other"), libraryFile("dynother")),
+            join(bad, libraryFile("dynother")));
 
   Scene scene(bad, "");
   for (const char* base : {"empty", "text", "dynother"}) {
@@ -245,21 +251,19 @@ TEST(DynamicLinkLibraryLoad, FilesThatAreNoLibrariesRaiseTheLoadError) {
     expectLoadError(base);
     expectLoadError(join(bad, libraryFile(base)));
   }
-#ifndef _WIN32
   // A library of the other word size is passed over by the search, as Windows does.
-  fs::copy_file(join(fixtures("main"), libraryFile("dynfixture")),
-                join(good, libraryFile("dynother")), fs::copy_options::overwrite_existing);
+  copyFresh(join(fixtures("main"), libraryFile("dynfixture")),
+            join(good, libraryFile("dynother")));
   IEnvironment::setVariable("PATH", (bad + IEnvironment::pathSeparator() + good).c_str());
   IDynamicLinkLibrary found("dynother");
   EXPECT_EQ(42, call<int>(found, "fixtureAnswer"));
-#endif
 }
 
 TEST(DynamicLinkLibraryLoad, OddNamesLoadOrFailCleanly) {
   std::string odd = fixtures("odd");
   fs::create_directories(odd);
-  fs::copy_file(join(fixtures("main"), libraryFile("dynfixture")),
-                join(odd, libraryFile("dyn blank")), fs::copy_options::overwrite_existing);
+  copyFresh(join(fixtures("main"), libraryFile("dynfixture")),
+            join(odd, libraryFile("dyn blank")));
   Scene scene(odd, "");
   {
     IDynamicLinkLibrary blank("dyn blank");
