@@ -19,7 +19,7 @@ public:
 
   IString() noexcept;                      // the process-wide empty buffer, shared
   IString(const char* text);               // a copy of text; null gives the empty string
-  IString(const char* text, unsigned long length); // the first length bytes of text
+  IString(const char* text, unsigned long length); // the first length bytes of text; null: empty
   explicit IString(unsigned long n);       // decimal text ("%lu")
   explicit IString(long n);                // decimal text with a minus sign for negatives
   explicit IString(unsigned int n);
@@ -56,7 +56,7 @@ public:
 
   // --- changes in place (copy on write) ------------------------------------------------
   IString& upperCase();                    // lower-case letters of the current locale
-  static const unsigned long all = ~0UL;
+  static constexpr unsigned long all = ~0UL;
   IString& remove(unsigned long startPos, unsigned long count = all);
   IString& operator+=(const IString& other);
   IString& operator+=(const char* text);
@@ -96,15 +96,27 @@ public:
 private:
   friend class IBuffer;
   friend class IStringScanner;
-  explicit IString(IBuffer* buffer) noexcept;
+  struct Adopt {};
+  IString(IBuffer* buffer, Adopt) noexcept; // takes over the caller's count on buffer
   IBuffer* buffer() const noexcept;
   void detach();                           // make the buffer private before a change
+  // The n bytes from 0-based offset (within the text): shares the buffer when that is all of it.
+  IString slice(Length offset, Length n) const;
 
   char* text_;
 };
 
 // The scanner of `source >> target >> pattern >> target ...`. It works on its own copy of the
-// source; see istring.cpp for the two step rules.
+// source and keeps the current position, the last pattern match and the targets waiting for the
+// next pattern. Its two steps:
+//  - `>> target`: when the previous step was a target too, that one first receives the next
+//    blank-separated word (tab, line feed, vertical tab, form feed, carriage return, blank) and
+//    the position moves behind the blank that ends it. Then target receives the rest of the
+//    source from the position and waits for the next pattern.
+//  - `>> pattern`: searched from the end of the last match. Found: the waiting targets share the
+//    text between the search start and the match word by word (the last one takes the rest), and
+//    the position moves behind the match. Not found: the match and the position go past the end
+//    and the targets keep what they received. Either way no target waits any more.
 class IStringScanner {
 public:
   explicit IStringScanner(const IString& source);
@@ -113,15 +125,20 @@ public:
   IStringScanner& operator>>(const IString& pattern);
 
 private:
-  void giveNextWord(IString& target);
-  void distribute(unsigned long from, unsigned long to);
+  typedef IString::Length Length;
+  void scanPattern(const char* pattern, unsigned long patternLength);
+  // Gives target the next word of the source's bytes [position, end) (0-based) and moves
+  // position behind the blank that ends it, or to end when none does.
+  void giveNextWord(IString& target, Length& position, Length end) const;
+  // The waiting targets share the source's bytes [from, to) (0-based).
+  void distribute(Length from, Length to);
 
   IString source_;
   unsigned long position_;        // current position, 1-based
   unsigned long matchPosition_;   // position of the last pattern match
   unsigned long matchLength_;     // length of the last pattern match
   std::vector<IString*> waiting_; // targets that wait for the next pattern
-  IString* lastTarget_;           // set while the previous step was a target
+  IString* lastTarget_;           // the previous step's target; null after a pattern
 };
 
 #endif
