@@ -1,0 +1,12 @@
+// What each platform's build of quillet must provide: facts of the platform, no calls.
+#ifndef QUILLET_MD_HPP
+#define QUILLET_MD_HPP
+
+// File name of the Java runtime library that the "RuntimeLib" registry value names.
+const char* runtimeLibraryFileName();
+
+// Longest value that PATH may be given. A longer one would not reach (or would break) what the
+// launcher loads and starts, so the environment set-up refuses to set it.
+unsigned long longestPathValue();
+
+#endif
