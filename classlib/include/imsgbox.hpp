@@ -7,6 +7,7 @@
 #include "istring.hpp"
 
 class IException;
+class ISystemErrorInfo;
 class IWindow;
 
 class IMessageBox {
@@ -39,18 +40,31 @@ public:
     std::uint32_t word2_;
   };
 
+  // The low four bits of the first word select the button set: 0 to 5 are the platform's,
+  // 13 to 15 the library's own (rewritten before the platform call, fixed up after it).
+  // noMoveable and noHelp carry no flags: they exist so that styles read alike everywhere.
   static const Style buttonsOk, buttonsOkCancel, buttonsCancel, buttonsEnter, buttonsEnterCancel,
       buttonsRetryCancel, buttonsAbortRetryIgnore, buttonsYesNo, buttonsYesNoCancel, defaultFirst,
       defaultSecond, defaultThird, noMoveable, noHelp, iconInformation, iconQuery, iconWarning,
       iconError, modalApplication, modalSystem;
 
+  // Sets the calling thread up for windowing (once per process: a message queue of 30 entries
+  // where the platform needs a size). The owner is not owned and may be null.
   explicit IMessageBox(IWindow* owner);
   virtual ~IMessageBox();
 
+  // The show operations block in a modal loop and return the user's answer. Without a display
+  // to open (X11) the box is written to standard error as "title: text" and one line end, and
+  // the answer is that of the first button.
   virtual IMessageBox& setTitle(const char* text);
+  // With the style convertSeverity gives; a bad severity raises before anything is shown.
   virtual Response show(const char* text, Severity severity, unsigned long helpId = 0);
+  // The central show: a non-zero help id adds a Help button and is the context help id.
   virtual Response show(const char* text, const Style& style, unsigned long helpId = 0);
+  // The newest text, as recoverableError when recoverable, else as fatalError.
   virtual Response show(const IException& exception, unsigned long helpId = 0);
+  // The record's text as fatalError.
+  virtual Response show(const ISystemErrorInfo& errorInfo, unsigned long helpId = 0);
 
   const IString& title() const noexcept { return title_; }
   IWindow* owner() const noexcept { return owner_; }

@@ -35,8 +35,9 @@ public:
   bool operator==(const IWindowHandle& other) const noexcept { return value_ == other.value_; }
   bool operator!=(const IWindowHandle& other) const noexcept { return value_ != other.value_; }
 
-  // Queues an event for the window's thread and returns at once; safe from any thread. A
-  // failure raises the windowing error for "WinPostMsg" (IInvalidParameter, recoverable).
+  // Queues an event (a Windows message number: 0x0111 for a command) for the window's thread
+  // and returns at once; safe from any thread. A failure (no such window, a full queue, no
+  // display) raises the windowing error for "WinPostMsg" (IInvalidParameter, recoverable).
   void postEvent(unsigned long eventId, const IEventParameter1& p1 = 0,
                  const IEventParameter2& p2 = 0) const;
 
@@ -46,7 +47,7 @@ private:
 
 class IWindow;
 
-// A command event as the window's handlers see it.
+// A command or system-command event as the window's handlers see it.
 class ICommandEvent {
 public:
   ICommandEvent(IWindow* window, unsigned long commandId) noexcept
@@ -60,18 +61,29 @@ private:
 };
 
 // Handles the command events of the windows it is attached to. Returning false leaves the
-// event to the next handler and finally to the platform's default processing.
+// event to the next handler and finally to the platform's default processing. A handler
+// detaches itself from its windows when it is destroyed, and a window from its handlers.
 class ICommandHandler {
 public:
+  ICommandHandler() = default;
   virtual ~ICommandHandler();
+  // WM_COMMAND: menu, accelerator and posted commands.
   virtual bool command(ICommandEvent& event) = 0;
+  // WM_SYSCOMMAND: system menu and title-bar buttons; not handled unless overridden.
+  virtual bool systemCommand(ICommandEvent& event);
   ICommandHandler& handleEventsFor(IWindow* window);
   ICommandHandler& stopHandlingEventsFor(IWindow* window);
+
+private:
+  friend class IWindow;
+  ICommandHandler(const ICommandHandler&) = delete;
+  ICommandHandler& operator=(const ICommandHandler&) = delete;
+  std::vector<IWindow*> windows_;
 };
 
 class IWindow {
 public:
-  // Event types that can be posted to a window by type.
+  // Event types that can be posted to a window by type (their Windows message numbers).
   enum EventType { command = 0x0111, systemCommand = 0x0112, close = 0x0010, user = 0x0400 };
 
   virtual ~IWindow();
@@ -79,7 +91,8 @@ public:
   IWindowHandle handle() const noexcept { return handle_; }
   bool isValid() const noexcept { return handle_.isValid(); }
 
-  // Posts an event of type to this window's queue (for command: WM_COMMAND with p1 and p2).
+  // Posts an event of type to this window's queue through IWindowHandle::postEvent (for
+  // command: WM_COMMAND with p1 and p2). Safe from any thread while the window object lives.
   virtual const IWindow& postEvent(EventType type, const IEventParameter1& p1 = 0,
                                    const IEventParameter2& p2 = 0) const;
 
@@ -87,20 +100,29 @@ public:
   virtual IString text() const;
 
   // The desktop (root) window and the library's hidden object window; both live as long as
-  // the process and are never deleted by callers.
+  // the process and are never deleted by callers. desktopWindow() never fails: without a
+  // display (X11) its handle is 0 and a message box owned by it falls back to standard error.
+  // objectWindow() raises an IException when no display can be opened.
   static IWindow* desktopWindow();
   static IWindow* objectWindow();
 
-  // Width and height of the desktop in pixels.
+  // Width and height of the desktop in pixels; an IException when no display can be opened.
   static long desktopWidth();
   static long desktopHeight();
 
-  // Dispatches a command event to this window's handlers, newest first; true when handled.
+  // The live window object of this process with the handle; null for none.
+  static IWindow* windowWithHandle(const IWindowHandle& handle);
+
+  // Dispatches a command (or system-command) event to this window's handlers, newest first;
+  // true when one handled it.
   bool dispatchCommand(unsigned long commandId);
+  bool dispatchSystemCommand(unsigned long commandId);
 
 protected:
   IWindow() noexcept;
-  void setHandle(const IWindowHandle& handle) noexcept { handle_ = handle; }
+  // Gives the window its platform handle and makes it findable by windowWithHandle; a handle
+  // of 0 makes it unfindable (the platform window is gone).
+  void setHandle(const IWindowHandle& handle);
 
 private:
   friend class ICommandHandler;
@@ -111,15 +133,18 @@ private:
   std::vector<ICommandHandler*> handlers_;
 };
 
-// The process's application object and its event loop.
+// The process's application object and its event loop. One thread runs the loop: the thread
+// that creates the windows. Posted events wait in the queue until that thread runs or
+// processes events.
 class IApplication {
 public:
   static IApplication& current();
-  // Runs the calling thread's event loop until the application is ended.
+  // Runs the calling thread's event loop until the application is ended with exit().
   IApplication& run();
   // Processes the events that are waiting, then returns.
   IApplication& processEvents();
-  // Ends the event loop once the event being handled returns.
+  // Ends the event loop once the event being handled returns; from any thread. Called while
+  // no loop runs, it makes the next run() return at once.
   IApplication& exit();
 
 private:

@@ -1,0 +1,188 @@
+// IMessageBox: styles, severities and responses, the show operations, and the message box's
+// portable rules (flags, fix-ups, button sets, queue set-up, title) shared by every backend.
+#include "imsgbox.hpp"
+
+#include <mutex>
+
+#include "ierrinfo.hpp"
+#include "iexcept.hpp"
+#include "imsgboxlogic.hpp"
+#include "iwindow.hpp"
+#include "iwindowplatform.hpp"
+
+const IMessageBox::Style IMessageBox::buttonsOk(0x0);
+const IMessageBox::Style IMessageBox::buttonsOkCancel(0x1);
+const IMessageBox::Style IMessageBox::buttonsCancel(0xD);
+const IMessageBox::Style IMessageBox::buttonsEnter(0xE);
+const IMessageBox::Style IMessageBox::buttonsEnterCancel(0xF);
+const IMessageBox::Style IMessageBox::buttonsRetryCancel(0x5);
+const IMessageBox::Style IMessageBox::buttonsAbortRetryIgnore(0x2);
+const IMessageBox::Style IMessageBox::buttonsYesNo(0x4);
+const IMessageBox::Style IMessageBox::buttonsYesNoCancel(0x3);
+const IMessageBox::Style IMessageBox::defaultFirst(0x0);
+const IMessageBox::Style IMessageBox::defaultSecond(0x100);
+const IMessageBox::Style IMessageBox::defaultThird(0x200);
+const IMessageBox::Style IMessageBox::noMoveable(0x0);
+const IMessageBox::Style IMessageBox::noHelp(0x0);
+const IMessageBox::Style IMessageBox::iconInformation(0x40);
+const IMessageBox::Style IMessageBox::iconQuery(0x20);
+const IMessageBox::Style IMessageBox::iconWarning(0x30);
+const IMessageBox::Style IMessageBox::iconError(0x10);
+const IMessageBox::Style IMessageBox::modalApplication(0x0);
+const IMessageBox::Style IMessageBox::modalSystem(0x1000);
+
+namespace {
+const char* const kFile = "imsgbox";
+} // namespace
+
+// --- portable rules --------------------------------------------------------------------------
+
+IMessageBoxLogic::Flags IMessageBoxLogic::prepare(std::uint32_t styleWord, unsigned long helpId) {
+  Flags result{styleWord, 0};
+  if (helpId != 0)
+    result.flags |= helpFlag;
+  result.buttonSet = result.flags & buttonMask;
+  if (result.buttonSet == libraryCancel || result.buttonSet == libraryEnter)
+    result.flags &= ~static_cast<std::uint32_t>(buttonMask);
+  else if (result.buttonSet == libraryEnterCancel)
+    result.flags = (result.flags & ~static_cast<std::uint32_t>(buttonMask)) | 1;
+  result.flags |= foregroundFlag;
+  return result;
+}
+
+unsigned long IMessageBoxLogic::fixUp(std::uint32_t buttonSet, unsigned long raw) {
+  // A failed call (0) stays a failure: turning it into an answer would hide the error.
+  if (raw == 0)
+    return 0;
+  switch (buttonSet) {
+  case libraryCancel: return rawCancel;
+  case libraryEnter: return rawEnter;
+  case libraryEnterCancel: return raw == rawOk ? rawEnter : raw;
+  default: return raw;
+  }
+}
+
+long IMessageBoxLogic::requestQueue(long size, const std::function<bool(long)>& request) {
+  for (; size > 0; size -= 8) {
+    if (request(size))
+      return size;
+  }
+  return 0;
+}
+
+IString IMessageBoxLogic::titleFor(const IString& title, IWindow* owner) {
+  if (!title.isEmpty())
+    return title;
+  if (owner == nullptr || owner == IWindow::desktopWindow() ||
+      IWindowPrivate::isObjectWindow(owner))
+    return IString();
+  IWindowHandle desktop = IWindow::desktopWindow()->handle();
+  if (desktop.isValid() && owner->handle() == desktop)
+    return IString();
+  return owner->text();
+}
+
+IMessageBoxLogic::Layout IMessageBoxLogic::layout(std::uint32_t flags) {
+  Layout result{{}, 0, nullptr, 0};
+  switch (flags & buttonMask) {
+  case 0: result.buttons = {{"OK", rawOk}}; result.escapeResult = rawOk; break;
+  case 1: result.buttons = {{"OK", rawOk}, {"Cancel", rawCancel}}; result.escapeResult = rawCancel; break;
+  case 2: result.buttons = {{"Abort", rawAbort}, {"Retry", rawRetry}, {"Ignore", rawIgnore}}; break;
+  case 3:
+    result.buttons = {{"Yes", rawYes}, {"No", rawNo}, {"Cancel", rawCancel}};
+    result.escapeResult = rawCancel;
+    break;
+  case 4: result.buttons = {{"Yes", rawYes}, {"No", rawNo}}; break;
+  case 5: result.buttons = {{"Retry", rawRetry}, {"Cancel", rawCancel}}; result.escapeResult = rawCancel; break;
+  case 6:
+    result.buttons = {{"Cancel", rawCancel}, {"Try Again", 10}, {"Continue", 11}};
+    result.escapeResult = rawCancel;
+    break;
+  default: return result; // no such set: the platform refuses the box
+  }
+  if (flags & helpFlag)
+    result.buttons.push_back({"Help", rawHelp});
+  std::size_t wanted = (flags & defaultMask) >> 8;
+  result.defaultButton = wanted < result.buttons.size() ? wanted : 0;
+  switch (flags & iconMask) {
+  case 0x10: result.icon = "error"; break;
+  case 0x20: result.icon = "question"; break;
+  case 0x30: result.icon = "warning"; break;
+  case 0x40: result.icon = "information"; break;
+  default: break;
+  }
+  return result;
+}
+
+unsigned long IMessageBoxLogic::firstButtonResult(std::uint32_t flags) {
+  Layout boxLayout = layout(flags);
+  return boxLayout.buttons.empty() ? static_cast<unsigned long>(rawOk) : boxLayout.buttons.front().raw;
+}
+
+// --- IMessageBox -----------------------------------------------------------------------------
+
+IMessageBox::IMessageBox(IWindow* owner) : owner_(owner) {
+  // Only the first set-up in the process matters, and only where the platform sizes queues.
+  static std::once_flag setUp;
+  std::call_once(setUp, [] {
+    if (IMessageBoxPlatform::isOldNT())
+      IMessageBoxLogic::requestQueue(30, IMessageBoxPlatform::requestQueue);
+  });
+}
+
+IMessageBox::~IMessageBox() = default;
+
+IMessageBox& IMessageBox::setTitle(const char* text) {
+  title_ = text;
+  return *this;
+}
+
+IMessageBox::Response IMessageBox::show(const char* text, Severity severity, unsigned long helpId) {
+  return show(text, convertSeverity(severity), helpId);
+}
+
+IMessageBox::Response IMessageBox::show(const char* text, const Style& style, unsigned long helpId) {
+  IString title = IMessageBoxLogic::titleFor(title_, owner_);
+  return convertResponse(showMessageBox(text, title, helpId, style));
+}
+
+IMessageBox::Response IMessageBox::show(const IException& exception, unsigned long helpId) {
+  return show(exception.text(0), exception.isRecoverable() ? recoverableError : fatalError, helpId);
+}
+
+IMessageBox::Response IMessageBox::show(const ISystemErrorInfo& errorInfo, unsigned long helpId) {
+  return show(errorInfo.text(), fatalError, helpId);
+}
+
+unsigned long IMessageBox::showMessageBox(const char* text, const char* title,
+                                          unsigned long helpId, const Style& style) {
+  IMessageBoxLogic::Flags prepared = IMessageBoxLogic::prepare(style.asUnsignedLong(), helpId);
+  unsigned long raw = IMessageBoxPlatform::show(owner_, text != nullptr ? text : "",
+                                                title != nullptr ? title : "", prepared.flags,
+                                                helpId);
+  return IMessageBoxLogic::fixUp(prepared.buttonSet, raw);
+}
+
+IMessageBox::Response IMessageBox::convertResponse(unsigned long raw) {
+  if (raw >= IMessageBoxLogic::rawOk && raw <= IMessageBoxLogic::rawNo)
+    return static_cast<Response>(raw);
+  if (raw == IMessageBoxLogic::rawEnter)
+    return enter;
+  if (raw == 0)
+    raiseWindowingError("IMESSAGEBOX",
+                        IThrowLocation(kFile, "IMessageBox::convertResponse(unsigned long)", 419),
+                        IException::accessError, IException::recoverable);
+  return unknown;
+}
+
+IMessageBox::Style IMessageBox::convertSeverity(Severity severity) {
+  switch (severity) {
+  case informational: return iconInformation | buttonsOk;
+  case warning: return iconWarning | buttonsEnterCancel;
+  case question: return iconQuery | buttonsRetryCancel;
+  case recoverableError: return iconError | buttonsRetryCancel;
+  case fatalError: return iconError | buttonsOk;
+  }
+  raiseLibraryError(39, IThrowLocation(kFile, "IMessageBox::convertSeverity(Severity)", 386),
+                    IException::invalidParameter, IException::recoverable);
+}

@@ -1,0 +1,503 @@
+// IDynamicLinkLibrary on POSIX: the Windows search for a library and its dependencies, over dlopen.
+#include "idynlib_platform.hpp"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <dirent.h>
+#include <dlfcn.h>
+#include <elf.h>
+#include <fcntl.h>
+#include <link.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "ienviron.hpp"
+#include "iexcept.hpp"
+
+namespace {
+
+// --- names and the search ----------------------------------------------------------------
+
+// Completes a name as Windows adds ".dll": a last component without extension becomes
+// "lib<name>.so"; a trailing '.' marks a name that has no extension and is taken without it.
+std::string completeName(const std::string& name) {
+  std::size_t slash = name.rfind('/');
+  std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+  std::string last = name.substr(start);
+  if (last.empty())
+    return name;
+  if (last.back() == '.')
+    return name.substr(0, name.size() - 1);
+  if (last.find('.') != std::string::npos)
+    return name;
+  return name.substr(0, start) + "lib" + last + ".so";
+}
+
+bool isRegularFile(const std::string& path) {
+  struct stat info;
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool isDirectory(const std::string& path) {
+  struct stat info;
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// The entry of directory that equals name without regard to ASCII case; the first in byte
+// order when there are several; empty when there is none.
+std::string entryWithoutCase(const std::string& directory, const std::string& name) {
+  std::string found;
+  DIR* dir = ::opendir(directory.empty() ? "/" : directory.c_str());
+  if (!dir)
+    return found;
+  while (dirent* entry = ::readdir(dir)) {
+    if (::strcasecmp(entry->d_name, name.c_str()) == 0 &&
+        (found.empty() || std::strcmp(entry->d_name, found.c_str()) < 0))
+      found = entry->d_name;
+  }
+  ::closedir(dir);
+  return found;
+}
+
+// The file that path names, with Windows file-name semantics: as written when it exists, else
+// each component that does not exist as written matched without case. Empty when none.
+std::string resolveFile(const std::string& path) {
+  if (isRegularFile(path))
+    return path;
+  if (path.empty() || path[0] != '/')
+    return std::string();
+  std::string resolved;
+  std::size_t pos = 1;
+  while (pos <= path.size()) {
+    std::size_t next = path.find('/', pos);
+    if (next == std::string::npos)
+      next = path.size();
+    std::string component = path.substr(pos, next - pos);
+    pos = next + 1;
+    if (component.empty() || component == "." || component == "..") {
+      if (!component.empty())
+        resolved += "/" + component;
+      continue;
+    }
+    std::string candidate = resolved + "/" + component;
+    if (::access(candidate.c_str(), F_OK) != 0) {
+      std::string match = entryWithoutCase(resolved, component);
+      if (match.empty())
+        return std::string();
+      candidate = resolved + "/" + match;
+    }
+    resolved = candidate;
+  }
+  return isRegularFile(resolved) ? resolved : std::string();
+}
+
+std::string absolute(const std::string& path) {
+  if (!path.empty() && path[0] == '/')
+    return std::filesystem::path(path).lexically_normal().string();
+  std::string cwd = IEnvironment::currentDirectory().c_str();
+  if (cwd.empty())
+    return std::string();
+  return std::filesystem::path(cwd + "/" + path).lexically_normal().string();
+}
+
+// Where Windows looks for a module named without a full path: the program's directory, the
+// current directory, then each entry of PATH as it is now (empty entries name nothing).
+std::vector<std::string> searchDirectories() {
+  std::vector<std::string> dirs;
+  auto add = [&dirs](const std::string& dir) {
+    std::string full = absolute(dir);
+    if (!full.empty() && isDirectory(full))
+      dirs.push_back(full);
+  };
+  add(IEnvironment::programDirectory().c_str());
+  add(IEnvironment::currentDirectory().c_str());
+  std::string path = IEnvironment::variable("PATH").c_str();
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = path.find(IEnvironment::pathSeparator(), start);
+    if (end == std::string::npos)
+      end = path.size();
+    if (end > start)
+      add(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return dirs;
+}
+
+// --- ELF files -------------------------------------------------------------------------------
+
+enum class FileKind { library, otherWordSize, notLibrary };
+
+// The class and machine of the object this code is linked into: a library must match them.
+const ElfW(Ehdr)* ownHeader() {
+  static const ElfW(Ehdr)* header = [] {
+    Dl_info info;
+    ::dladdr(reinterpret_cast<void*>(&completeName), &info);
+    return static_cast<const ElfW(Ehdr)*>(info.dli_fbase);
+  }();
+  return header;
+}
+
+class ElfFile {
+public:
+  explicit ElfFile(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+  ElfFile(const ElfFile&) = delete;
+  ElfFile& operator=(const ElfFile&) = delete;
+  ~ElfFile() {
+    if (fd_ >= 0)
+      ::close(fd_);
+  }
+
+  FileKind kind() {
+    unsigned char ident[EI_NIDENT];
+    if (!read(0, ident, sizeof ident) || std::memcmp(ident, ELFMAG, SELFMAG) != 0)
+      return FileKind::notLibrary;
+    const ElfW(Ehdr)* own = ownHeader();
+    if (ident[EI_CLASS] != own->e_ident[EI_CLASS] || ident[EI_DATA] != own->e_ident[EI_DATA])
+      return FileKind::otherWordSize;
+    if (!read(0, &header_, sizeof header_) || header_.e_type != ET_DYN)
+      return FileKind::notLibrary;
+    if (header_.e_machine != own->e_machine)
+      return FileKind::otherWordSize;
+    return FileKind::library;
+  }
+
+  // The DT_NEEDED names of a file whose kind() is library. Any inconsistency in the file ends
+  // the list: the dynamic loader then judges the file itself.
+  std::vector<std::string> neededLibraries() {
+    std::vector<std::string> needed;
+    if (header_.e_phentsize != sizeof(ElfW(Phdr)) || header_.e_phnum == 0 ||
+        header_.e_phnum > 4096)
+      return needed;
+    std::vector<ElfW(Phdr)> segments(header_.e_phnum);
+    if (!read(header_.e_phoff, segments.data(), segments.size() * sizeof(ElfW(Phdr))))
+      return needed;
+    const ElfW(Phdr)* dynamic = nullptr;
+    for (const ElfW(Phdr)& s : segments)
+      if (s.p_type == PT_DYNAMIC)
+        dynamic = &s;
+    if (!dynamic || dynamic->p_filesz > (1u << 20))
+      return needed;
+    std::vector<ElfW(Dyn)> entries(dynamic->p_filesz / sizeof(ElfW(Dyn)));
+    if (!read(dynamic->p_offset, entries.data(), entries.size() * sizeof(ElfW(Dyn))))
+      return needed;
+
+    ElfW(Addr) stringsAddress = 0;
+    std::uint64_t stringsSize = 0;
+    std::vector<std::uint64_t> offsets;
+    for (const ElfW(Dyn)& e : entries) {
+      if (e.d_tag == DT_NULL)
+        break;
+      if (e.d_tag == DT_STRTAB)
+        stringsAddress = e.d_un.d_ptr;
+      else if (e.d_tag == DT_STRSZ)
+        stringsSize = e.d_un.d_val;
+      else if (e.d_tag == DT_NEEDED)
+        offsets.push_back(e.d_un.d_val);
+    }
+    // The string table is given by its address once loaded; find its place in the file.
+    std::uint64_t stringsOffset = 0;
+    bool mapped = false;
+    for (const ElfW(Phdr)& s : segments) {
+      if (s.p_type == PT_LOAD && stringsAddress >= s.p_vaddr &&
+          stringsAddress - s.p_vaddr < s.p_filesz) {
+        stringsOffset = s.p_offset + (stringsAddress - s.p_vaddr);
+        mapped = true;
+        break;
+      }
+    }
+    if (!mapped)
+      return needed;
+    for (std::uint64_t offset : offsets) {
+      if (offset >= stringsSize)
+        return needed;
+      char name[4096];
+      std::size_t length = static_cast<std::size_t>(
+          std::min<std::uint64_t>(sizeof name - 1, stringsSize - offset));
+      ssize_t n = ::pread(fd_, name, length, static_cast<off_t>(stringsOffset + offset));
+      if (n <= 0)
+        return needed;
+      name[n] = '\0';
+      if (std::strlen(name) == static_cast<std::size_t>(n)) // not terminated within the table
+        return needed;
+      needed.emplace_back(name);
+    }
+    return needed;
+  }
+
+private:
+  bool read(std::uint64_t offset, void* to, std::size_t size) {
+    if (fd_ < 0)
+      return false;
+    ssize_t n = ::pread(fd_, to, size, static_cast<off_t>(offset));
+    return n == static_cast<ssize_t>(size);
+  }
+
+  int fd_;
+  ElfW(Ehdr) header_{};
+};
+
+// --- loading ---------------------------------------------------------------------------------
+
+// What one load holds: the library and the dependencies opened for it, released with it.
+struct Load {
+  void* handle;
+  std::vector<void*> dependencies;
+};
+
+std::mutex& loadsLock() {
+  static std::mutex* const lock = new std::mutex;
+  return *lock;
+}
+
+std::vector<Load>& loads() {
+  static std::vector<Load>* const all = new std::vector<Load>;
+  return *all;
+}
+
+// Writes the loader's reason for a failure to the exception log, ahead of the exception's own
+// record: the exception text itself stays the same on every platform.
+void logReason(const std::string& reason) {
+  if (IExceptionLogger* logger = IException::logger())
+    logger->writeLine(reason.c_str());
+}
+
+class Loader {
+public:
+  // Loads name with everything it needs; null (with the error code set) on failure.
+  void* load(const std::string& name) {
+    std::vector<void*> dependencies;
+    void* handle = loadNamed(name, dependencies, 0);
+    if (!handle) {
+      for (auto it = dependencies.rbegin(); it != dependencies.rend(); ++it)
+        ::dlclose(*it);
+      ISetLastErrorCode(error_);
+      return nullptr;
+    }
+    std::lock_guard<std::mutex> guard(loadsLock());
+    loads().push_back(Load{handle, std::move(dependencies)});
+    ISetLastErrorCode(0);
+    return handle;
+  }
+
+private:
+  static const int maxDepth = 16;
+
+  void fail(int error, const std::string& reason) {
+    error_ = error;
+    logReason(reason);
+  }
+
+  // Finds the file for a name as the search does; empty when there is none (or only files of
+  // the other word size, which the search passes over as Windows does).
+  std::string find(const std::string& name, bool* sawOtherWordSize, bool* notLibrary) {
+    std::vector<std::string> candidates;
+    if (name[0] == '/')
+      candidates.push_back(absolute(name));
+    else
+      for (const std::string& dir : searchDirectories())
+        candidates.push_back(absolute(dir + "/" + name));
+    for (const std::string& candidate : candidates) {
+      std::string file = resolveFile(candidate);
+      if (file.empty())
+        continue;
+      FileKind kind = ElfFile(file).kind();
+      if (kind == FileKind::library)
+        return file;
+      if (kind == FileKind::otherWordSize) {
+        *sawOtherWordSize = true;
+        continue;
+      }
+      *notLibrary = true;
+      fail(ENOEXEC, file + ": not a shared library");
+      return std::string();
+    }
+    return std::string();
+  }
+
+  void* loadNamed(const std::string& rawName, std::vector<void*>& dependencies, int depth) {
+    if (rawName.empty()) {
+      fail(ENOENT, "empty library name");
+      return nullptr;
+    }
+    std::string name = completeName(rawName);
+    bool bare = name.find('/') == std::string::npos;
+    // As on Windows, a module of that name that the process has loaded already is used.
+    if (bare) {
+      if (void* loaded = ::dlopen(name.c_str(), RTLD_NOW | RTLD_NOLOAD))
+        return loaded;
+    }
+    bool otherWordSize = false, notLibrary = false;
+    std::string file = find(name, &otherWordSize, &notLibrary);
+    if (notLibrary)
+      return nullptr;
+    if (file.empty()) {
+      if (!bare || otherWordSize) {
+        fail(otherWordSize ? ENOEXEC : ENOENT,
+             name + (otherWordSize ? ": only found for another word size or machine"
+                                   : ": no such file"));
+        return nullptr;
+      }
+      // Last, the system's library directories, as Windows looks into its system directory.
+      ::dlerror();
+      if (void* system = ::dlopen(name.c_str(), RTLD_NOW))
+        return system;
+      const char* reason = ::dlerror();
+      fail(ENOENT, reason ? reason : name + ": not found");
+      return nullptr;
+    }
+    if (depth < maxDepth && !loadDependencies(file, dependencies, depth))
+      return nullptr;
+    ::dlerror();
+    void* handle = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+      const char* reason = ::dlerror();
+      fail(ENOEXEC, reason ? reason : file + ": cannot be loaded");
+    }
+    return handle;
+  }
+
+  // Opens, before the library itself, each library it needs that is not loaded yet and that
+  // the search finds. The dynamic loader then takes them by their names instead of looking
+  // along its own paths, which know nothing of PATH. What the search does not find is left to
+  // the dynamic loader (the system's directories).
+  bool loadDependencies(const std::string& file, std::vector<void*>& dependencies, int depth) {
+    ElfFile elf(file);
+    if (elf.kind() != FileKind::library)
+      return true;
+    for (const std::string& needed : elf.neededLibraries()) {
+      if (needed.find('/') != std::string::npos || !visiting_.insert(needed).second)
+        continue;
+      if (void* loaded = ::dlopen(needed.c_str(), RTLD_LAZY | RTLD_NOLOAD)) {
+        ::dlclose(loaded); // only asked whether it is there
+        continue;
+      }
+      bool otherWordSize = false, notLibrary = false;
+      std::string found = find(needed, &otherWordSize, &notLibrary);
+      if (notLibrary)
+        return false;
+      if (found.empty())
+        continue;
+      if (!loadDependencies(found, dependencies, depth + 1))
+        return false;
+      ::dlerror();
+      void* handle = ::dlopen(found.c_str(), RTLD_NOW | RTLD_GLOBAL);
+      if (!handle) {
+        const char* reason = ::dlerror();
+        fail(ENOEXEC, reason ? reason : found + ": cannot be loaded");
+        return false;
+      }
+      dependencies.push_back(handle);
+    }
+    return true;
+  }
+
+  int error_ = 0;
+  std::set<std::string> visiting_;
+};
+
+struct link_map* linkMapOf(void* handle) {
+  struct link_map* map = nullptr;
+  if (::dlinfo(handle, RTLD_DI_LINKMAP, &map) != 0)
+    return nullptr;
+  return map;
+}
+
+void* programHandle() {
+  static void* const program = ::dlopen(nullptr, RTLD_NOW);
+  return program;
+}
+
+} // namespace
+
+namespace idynlib_platform {
+
+IDLLModule::Handle load(const char* name) { return Loader().load(name ? name : ""); }
+
+bool release(IDLLModule::Handle handle) {
+  Load done{nullptr, {}};
+  {
+    std::lock_guard<std::mutex> guard(loadsLock());
+    std::vector<Load>& all = loads();
+    for (auto it = all.begin(); it != all.end(); ++it) {
+      if (it->handle == handle) {
+        done = std::move(*it);
+        all.erase(it);
+        break;
+      }
+    }
+  }
+  if (!done.handle) {
+    ISetLastErrorCode(EINVAL); // not a handle that this library loaded
+    return false;
+  }
+  bool released = ::dlclose(handle) == 0;
+  if (!released) {
+    const char* reason = ::dlerror();
+    logReason(reason ? reason : "dlclose failed");
+  }
+  // The dependencies go after the library, the last-opened first, as Windows releases them.
+  for (auto it = done.dependencies.rbegin(); it != done.dependencies.rend(); ++it)
+    ::dlclose(*it);
+  ISetLastErrorCode(0);
+  return released;
+}
+
+bool reportsFailedRelease() { return true; }
+
+IDynamicLinkLibrary::ProcAddress procAddress(IDLLModule::Handle handle, const char* name) {
+  void* module = handle ? handle : programHandle();
+  struct link_map* own = module ? linkMapOf(module) : nullptr;
+  if (!own)
+    return nullptr;
+  ::dlerror();
+  void* address = ::dlsym(module, name);
+  if (!address)
+    return nullptr;
+  // dlsym also searches the libraries the module depends on; GetProcAddress gives only the
+  // module's own exports.
+  Dl_info info;
+  struct link_map* owner = nullptr;
+  if (!::dladdr1(address, &info, reinterpret_cast<void**>(&owner), RTLD_DL_LINKMAP) ||
+      owner != own)
+    return nullptr;
+  return reinterpret_cast<IDynamicLinkLibrary::ProcAddress>(address);
+}
+
+// ELF exports have names only: no ordinal names an entry point, so every lookup by ordinal
+// fails (and the caller raises the "GetProcAddress #: " error), with no platform error code.
+IDynamicLinkLibrary::ProcAddress procAddress(IDLLModule::Handle, unsigned short) {
+  ISetLastErrorCode(0);
+  return nullptr;
+}
+
+bool fileName(IDLLModule::Handle handle, IString& path) {
+  if (handle) {
+    struct link_map* map = linkMapOf(handle);
+    if (!map) {
+      ISetLastErrorCode(EINVAL);
+      return false;
+    }
+    if (map->l_name && *map->l_name) {
+      path = map->l_name;
+      return true;
+    }
+    // The program itself has an empty name in its link map.
+  }
+  path = IEnvironment::programPath();
+  if (path.isEmpty()) {
+    ISetLastErrorCode(ENOENT);
+    return false;
+  }
+  return true;
+}
+
+} // namespace idynlib_platform

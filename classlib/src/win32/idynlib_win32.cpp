@@ -1,0 +1,75 @@
+// IDynamicLinkLibrary on Windows: LoadLibraryA, FreeLibrary, GetProcAddress, GetModuleFileNameA.
+#include "idynlib_platform.hpp"
+
+#include <vector>
+
+#include <windows.h>
+
+namespace idynlib_platform {
+
+IDLLModule::Handle load(const char* name) {
+  // A missing floppy or CD must fail the load, not stop the program with a system dialog.
+  UINT oldMode = ::SetErrorMode(SEM_FAILCRITICALERRORS);
+  HMODULE module = ::LoadLibraryA(name);
+  DWORD error = ::GetLastError();
+  ::SetErrorMode(oldMode);
+  ::SetLastError(module ? ERROR_SUCCESS : error);
+  return module;
+}
+
+bool release(IDLLModule::Handle handle) {
+  return ::FreeLibrary(static_cast<HMODULE>(handle)) != FALSE;
+}
+
+bool reportsFailedRelease() {
+  // The consumer line (high bit of GetVersion set) from 4.10 on does not report a failed
+  // release.
+  DWORD version = ::GetVersion();
+  bool consumer = (version & 0x80000000u) != 0;
+  unsigned major = LOBYTE(LOWORD(version));
+  unsigned minor = HIBYTE(LOWORD(version));
+  return !(consumer && (major > 4 || (major == 4 && minor >= 10)));
+}
+
+namespace {
+
+HMODULE moduleOrProgram(IDLLModule::Handle handle) {
+  return handle ? static_cast<HMODULE>(handle) : ::GetModuleHandleA(nullptr);
+}
+
+IDynamicLinkLibrary::ProcAddress toProc(FARPROC address) {
+  return reinterpret_cast<IDynamicLinkLibrary::ProcAddress>(address);
+}
+
+} // namespace
+
+IDynamicLinkLibrary::ProcAddress procAddress(IDLLModule::Handle handle, const char* name) {
+  return toProc(::GetProcAddress(moduleOrProgram(handle), name));
+}
+
+IDynamicLinkLibrary::ProcAddress procAddress(IDLLModule::Handle handle, unsigned short ordinal) {
+  return toProc(::GetProcAddress(moduleOrProgram(handle), MAKEINTRESOURCEA(ordinal)));
+}
+
+bool fileName(IDLLModule::Handle handle, IString& path) {
+  // 512 bytes hold every ordinary path; a longer one is read whole instead of cut off (before
+  // Vista a cut-off name is not even terminated).
+  std::vector<char> buffer(512);
+  for (;;) {
+    DWORD n = ::GetModuleFileNameA(static_cast<HMODULE>(handle), buffer.data(),
+                                   static_cast<DWORD>(buffer.size()));
+    if (n == 0)
+      return false;
+    if (n < buffer.size()) {
+      path = IString(buffer.data(), n);
+      return true;
+    }
+    if (buffer.size() >= 32768) {
+      ::SetLastError(ERROR_INSUFFICIENT_BUFFER);
+      return false;
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+} // namespace idynlib_platform
