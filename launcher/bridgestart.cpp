@@ -15,7 +15,7 @@ bool startBridge(LauncherState& state) {
   try {
     state.bridgeLibrary = new IDynamicLinkLibrary(bridgeName);
     // The bridge creates the VM on this thread; its own failures there end the process.
-    callEntryPoint<DymInitializeJVMEntry>(*state.bridgeLibrary, initializeEntry, toolName);
+    callEntryPoint<DymInitializeJVMFunction>(*state.bridgeLibrary, initializeEntry, toolName);
     return true;
   } catch (IException&) {
     state.messageBox.setTitle(QuilletText::titleTessaran);

@@ -3,16 +3,14 @@
 #define BRIDGESTART_HPP
 
 #include "idynlib.hpp"
+#include "lanyard.hpp"
 
 struct LauncherState;
 
-// The bridge's entry points as the launcher calls them: plain functions of the library,
-// found by name. Their results are not used.
-typedef void (*DymInitializeJVMEntry)(const char* toolName);
-
-// Looks up entry point name right before its one call and calls it with args. The look-up
-// holds a further reference on the library (a copy of the library object) for the call; no
-// table of entry points is kept. A missing entry point throws the library's IException.
+// Looks up entry point name right before its one call and calls it with args (its result is
+// not used). The look-up holds a further reference on the library (a copy of the library
+// object) for the call; no table of entry points is kept. A missing entry point throws the
+// library's IException.
 template <typename Entry, typename... Args>
 void callEntryPoint(const IDynamicLinkLibrary& library, const char* name, Args... args) {
   IDynamicLinkLibrary binding(library);

@@ -18,11 +18,15 @@ const long smallestRefusedWidth = 800; // this width and less are refused
 // Measures the desktop. False (after telling the user) when the launcher is to end: the
 // desktop is 800 pixels wide or less, or there is no display to show anything on.
 bool checkDisplay(LauncherState& state) {
+  // Without a display the desktop window has no handle: say so, rather than let the
+  // measurement fail.
   long width = 0;
-  try {
-    width = IWindow::desktopWidth();
-  } catch (IException&) {
-    width = 0; // no display could be opened
+  if (IWindow::desktopWindow()->isValid()) {
+    try {
+      width = IWindow::desktopWidth();
+    } catch (IException&) {
+      width = 0; // the display went away in between
+    }
   }
   state.screenWidth = static_cast<std::int32_t>(width);
   state.messageBox.setTitle(QuilletText::titleTessaran);
