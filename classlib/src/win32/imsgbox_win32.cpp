@@ -1,0 +1,79 @@
+// Win32 backend of the message box: MessageBoxIndirectA (MessageBoxA before NT 4), the look at
+// the library's private queue message, right-to-left flags and the queue set-up of old NT.
+#include <windows.h>
+
+#include "iexcept.hpp"
+#include "imsgboxlogic.hpp"
+#include "iwindow.hpp"
+
+namespace {
+
+// The library's private message; the box's own message loop may take it from the queue.
+const UINT kPrivateMessage = 0xFFE0;
+const int kSmMidEastEnabled = 74;
+
+#if !defined(_WIN64)
+static_assert(sizeof(MSGBOXPARAMSA) == 40, "the parameter block of MessageBoxIndirectA");
+#endif
+
+} // namespace
+
+bool IMessageBoxPlatform::isOldNT() {
+  DWORD version = GetVersion();
+  bool ntLine = (version & 0x80000000u) == 0;
+  return ntLine && LOBYTE(LOWORD(version)) < 4;
+}
+
+bool IMessageBoxPlatform::requestQueue(long size) {
+  // SetMessageQueue exists only on the old platforms that need it; look it up rather than
+  // bind to it.
+  typedef BOOL(WINAPI * SetMessageQueueFunction)(int);
+  HMODULE user = GetModuleHandleA("user32.dll");
+  auto setMessageQueue = reinterpret_cast<SetMessageQueueFunction>(
+      reinterpret_cast<void (*)()>(user != nullptr ? GetProcAddress(user, "SetMessageQueue") : nullptr));
+  return setMessageQueue == nullptr || setMessageQueue(static_cast<int>(size)) != 0;
+}
+
+unsigned long IMessageBoxPlatform::show(IWindow* owner, const char* text, const char* title,
+                                        std::uint32_t flags, unsigned long helpId) {
+  MSG waiting;
+  bool wasWaiting = PeekMessageA(&waiting, nullptr, kPrivateMessage, kPrivateMessage, PM_NOREMOVE) != 0;
+
+  if (GetSystemMetrics(kSmMidEastEnabled) != 0) {
+    // The application's default bidirectional settings are those of the process's layout.
+    DWORD layout = 0;
+    if (GetProcessDefaultLayout(&layout) && (layout & LAYOUT_RTL))
+      flags |= MB_RIGHT | MB_RTLREADING;
+  }
+
+  HWND ownerHandle = owner != nullptr ? reinterpret_cast<HWND>(owner->handle().asUnsigned()) : nullptr;
+  unsigned long result;
+  if (isOldNT()) {
+    result = static_cast<unsigned long>(MessageBoxA(ownerHandle, text, title, flags));
+  } else {
+    MSGBOXPARAMSA parameters = {};
+    parameters.cbSize = sizeof parameters;
+    parameters.hwndOwner = ownerHandle;
+    parameters.hInstance = nullptr;
+    parameters.lpszText = text;
+    parameters.lpszCaption = title;
+    parameters.dwStyle = flags;
+    parameters.lpszIcon = nullptr;
+    parameters.dwContextHelpId = helpId;
+    parameters.lpfnMsgBoxCallback = nullptr;
+    parameters.dwLanguageId = 0;
+    result = static_cast<unsigned long>(MessageBoxIndirectA(&parameters));
+    if (result == 0)
+      raiseWindowingError("MessageBoxIndirect",
+                          IThrowLocation("imsgbox",
+                                         "IMessageBox::showMessageBox(const char*,const char*,"
+                                         "unsigned long,const Style&)",
+                                         674),
+                          IException::invalidRequest, IException::recoverable);
+  }
+
+  MSG after;
+  if (wasWaiting && !PeekMessageA(&after, nullptr, kPrivateMessage, kPrivateMessage, PM_NOREMOVE))
+    PostMessageA(nullptr, waiting.message, waiting.wParam, waiting.lParam);
+  return result;
+}
