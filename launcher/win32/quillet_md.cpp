@@ -3,5 +3,6 @@
 
 const char* runtimeLibraryFileName() { return "jvm.dll"; }
 
-// The largest environment variable Windows documents: 32,767 characters.
-unsigned long longestPathValue() { return 32767; }
+// Windows documents 32,767 characters as the largest environment variable, terminator
+// included; a longer value is not read back whole (Wine returns a wrong length for it).
+unsigned long longestPathValue() { return 32766; }

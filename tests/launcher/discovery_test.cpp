@@ -126,7 +126,7 @@ protected:
       int rc;
       if (data.size() < 4000) {
         rc = std::system(("reg add \"HKLM\\" + v.key + "\" /v " + v.name + " /t " + types[v.kind] +
-                          " /d \"" + data + "\" /f " + view + " >NUL").c_str());
+                          " /d \"" + data + "\" /f " + view + " >NUL 2>&1").c_str());
       } else {
         // Past the command line's limit: import a file instead.
         std::string file = (fs::temp_directory_path() / "discovery_test.reg").string();
@@ -286,7 +286,7 @@ TEST_F(Discovery, PathLongerThanThePlatformTakesIsNotSet) {
   writeRegistry({{key16, "RuntimeLib", sz, fits + '\0'}});
   LauncherState state;
   EXPECT_EQ(EnvironmentOutcome::ready, prepareEnvironment(state).outcome);
-  EXPECT_EQ(longestPathValue(), path().size());
+  EXPECT_EQ(longestPathValue(), path().size()) << path().substr(0, 40);
 
   setPath(oldPath);
   writeRegistry({{key16, "RuntimeLib", sz, fits + "r" + '\0'}});
