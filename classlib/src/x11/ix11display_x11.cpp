@@ -127,7 +127,7 @@ std::string IX11::toUtf8(const char* text) {
 void IX11::setName(const Connection& connection, Window window, const std::string& text) {
   char* list[] = {const_cast<char*>(text.c_str())};
   XTextProperty property;
-  if (Xutf8TextListToTextProperty(connection.display, list, 1, XStdICCTextStyle, &property) >= 0) {
+  if (Xutf8TextListToTextProperty(connection.display, list, 1, XUTF8StringStyle, &property) >= 0) {
     XSetWMName(connection.display, window, &property);
     XFree(property.value);
   }

@@ -1,0 +1,158 @@
+#!/usr/bin/env bash
+# Real message boxes, read and pressed with tests/rig/boxdriver: titles, icons, texts, button
+# sets, default buttons, keys and the close box, the answers, and the no-display form.
+# Usage: msgbox_test.sh BOXSHOW (boxshow.exe runs under Wine, boxshow on a private Xvfb).
+set -u
+boxshow=$1
+rig=${QUILLET_SOURCE_DIR:?}/tests/rig
+case $boxshow in *.exe) platform=win ;; *) platform=x11 ;; esac
+if [ "$platform" = x11 ] && [ -z "${MSGBOX_TEST_XVFB:-}" ]; then
+  MSGBOX_TEST_XVFB=1 exec "$rig/with-xvfb" -- bash "$0" "$@"
+fi
+# Wine may start its services and desktop from a program of this script, and they keep the
+# standard output they inherit: run the script with a file as its output, so that ctest's
+# pipe closes when the script ends.
+if [ -z "${MSGBOX_TEST_INNER:-}" ]; then
+  log=$(mktemp)
+  status=0
+  MSGBOX_TEST_INNER=1 bash "$0" "$@" >"$log" 2>&1 </dev/null || status=$?
+  cat "$log"
+  rm -f "$log"
+  exit $status
+fi
+export BOXDRIVER_PLATFORM=$platform
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+failures=0 n=0 pid=
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+run() { if [ "$platform" = win ]; then "$rig/wine-run" "$boxshow" "$@"; else "$boxshow" "$@"; fi; }
+# Shows a box in the background; its output goes to $out.
+start() { n=$((n + 1)); out=$tmp/box$n.out; run "$@" >"$out" 2>"$out.err" & pid=$!; }
+# The box (by title, or any box with "-") must show exactly the expected lines.
+expect_box() {
+  local title=$1 expected=$2 got
+  if [ "$title" = - ]; then got=$("$rig/boxdriver" wait --timeout 30); else got=$("$rig/boxdriver" wait --title "$title" --timeout 30); fi
+  [ "$got" = "$expected" ] || fail "box '$title' shows:"$'\n'"$got"$'\n'"expected:"$'\n'"$expected"
+}
+driver() { "$rig/boxdriver" "$@" || fail "boxdriver $* failed"; }
+# The program must end and print the response.
+expect_response() {
+  local status=0
+  wait "$pid" || status=$?
+  tr -d '\r' <"$out" | grep -Eqx "response: ($1)" || fail "response '$(tr -d '\r' <"$out")' (status $status), expected $1; stderr: $(cat "$out.err")"
+}
+
+echo "--- severity informational: icon, text lines, one OK"
+start --title "Info box" --severity 0 'line one\nline two'
+expect_box "Info box" $'title: Info box\nicon: information\ntext: line one\ntext: line two\nbutton: OK (default)'
+driver press --title "Info box" --button OK
+expect_response ok
+
+echo "--- buttonsEnterCancel: OK is reported as enter, Cancel as cancel"
+start --title "Enter cancel" --style 0xF "Proceed?"
+expect_box "Enter cancel" $'title: Enter cancel\ntext: Proceed?\nbutton: OK (default)\nbutton: Cancel'
+driver press --title "Enter cancel" --button OK
+expect_response enter
+start --title "Enter cancel" --style 0xF "Proceed?"
+driver press --title "Enter cancel" --button Cancel
+expect_response cancel
+
+echo "--- buttonsCancel: one OK button that answers cancel; buttonsEnter: enter"
+start --title "Cancel only" --style 0x1D "Stop"
+expect_box "Cancel only" $'title: Cancel only\nicon: error\ntext: Stop\nbutton: OK (default)'
+driver press --title "Cancel only" --button OK
+expect_response cancel
+start --title "Enter only" --style 0xE "Go"
+expect_box "Enter only" $'title: Enter only\ntext: Go\nbutton: OK (default)'
+driver key --title "Enter only" --key Return
+expect_response enter
+
+echo "--- a help id adds Help, which does not end the box"
+start --title "With help" --style 0x0 --help-id 77 "Help me"
+expect_box "With help" $'title: With help\ntext: Help me\nbutton: OK (default)\nbutton: Help'
+driver press --title "With help" --button Help
+sleep 1
+kill -0 "$pid" 2>/dev/null && "$rig/boxdriver" wait --title "With help" --timeout 5 >/dev/null ||
+  fail "Help ended the box"
+driver press --title "With help" --button OK
+expect_response ok
+
+echo "--- exceptions: unrecoverable gives OK, recoverable Retry and Cancel (Escape is Cancel)"
+start --title "Fatal" --exception unrecoverable "It broke"
+expect_box "Fatal" $'title: Fatal\nicon: error\ntext: It broke\nbutton: OK (default)'
+driver press --title "Fatal" --button OK
+expect_response ok
+start --title "Recoverable" --exception recoverable "Try again?"
+expect_box "Recoverable" $'title: Recoverable\nicon: error\ntext: Try again?\nbutton: Retry (default)\nbutton: Cancel'
+driver key --title "Recoverable" --key Escape
+expect_response cancel
+
+echo "--- severity 5 raises before anything is shown"
+start --title "Bad severity" --severity 5 "never shown"
+status=0; wait "$pid" || status=$?
+[ "$status" = 2 ] && grep -q '^exception: IInvalidParameter' "$out" || fail "severity 5: status $status, output $(cat "$out")"
+"$rig/boxdriver" wait --title "Bad severity" --timeout 1 >/dev/null 2>&1 && fail "severity 5 showed a box"
+
+echo "--- titles: the owner's text, none for the desktop and the object window"
+start --owner "frame:Owner Window" --style 0x40 "Owned"
+expect_box - $'title: Owner Window\nicon: information\ntext: Owned\nbutton: OK (default)'
+driver press --button OK
+expect_response ok
+start --owner desktop --style 0x0 "Desktop owned"
+expect_box - $'title: \ntext: Desktop owned\nbutton: OK (default)'
+driver press --button OK
+expect_response ok
+start --owner object --style 0x0 "Object owned"
+expect_box - $'title: \ntext: Object owned\nbutton: OK (default)'
+driver press --button OK
+expect_response ok
+
+echo "--- default button, keys and the close box as Windows has them"
+start --title "Yes no" --style 0x124 "Sure?"
+expect_box "Yes no" $'title: Yes no\nicon: question\ntext: Sure?\nbutton: Yes\nbutton: No (default)'
+driver key --title "Yes no" --key Return
+expect_response no
+start --title "Ok close" --style 0x0 "Close me"
+driver close --title "Ok close"
+# Windows answers OK for a box with only OK; Wine 8 answers Cancel.
+if [ "$platform" = win ]; then expect_response "ok|cancel"; else expect_response ok; fi
+start --title "Three" --style 0x3 "Save?"
+driver close --title "Three"
+expect_response cancel
+start --title "Retry" --style 0x2 "Abort, retry, ignore?"
+expect_box "Retry" $'title: Retry\ntext: Abort, retry, ignore?\nbutton: Abort (default)\nbutton: Retry\nbutton: Ignore'
+driver press --title "Retry" --button Ignore
+expect_response ignore
+
+echo "--- a platform error record is shown as a fatal error"
+start --title "System" --error 2
+got=$("$rig/boxdriver" wait --title "System" --timeout 30)
+case $got in *$'icon: error\ntext: '?*$'\nbutton: OK (default)') ;; *) fail "error record box: $got" ;; esac
+driver press --title "System" --button OK
+expect_response ok
+
+if [ "$platform" = win ]; then
+  echo "--- the library's private queue message survives the box"
+  start --title "Private" --style 0x0 --private "Queue"
+  driver press --title "Private" --button OK
+  expect_response ok
+  tr -d '\r' <"$out" | grep -q '^private: 7 8' || fail "private message: $(cat "$out")"
+else
+  echo "--- no display: the box is one line on standard error, answered by its first button"
+  err=$(env -u DISPLAY "$boxshow" --title "No display" --style 0x4 'Yes or no' 2>&1 >"$tmp/nd.out")
+  [ "$err" = "No display: Yes or no" ] || fail "no-display line: '$err'"
+  grep -qx 'response: yes' "$tmp/nd.out" || fail "no-display response: $(cat "$tmp/nd.out")"
+  env -u DISPLAY "$boxshow" --style 0xD 'c' >"$tmp/nd.out" 2>/dev/null
+  grep -qx 'response: cancel' "$tmp/nd.out" || fail "no-display buttonsCancel: $(cat "$tmp/nd.out")"
+  env -u DISPLAY "$boxshow" --exception recoverable 'Retry?' >"$tmp/nd.out" 2>"$tmp/nd.err"
+  grep -qx 'response: retry' "$tmp/nd.out" && [ "$(cat "$tmp/nd.err")" = ": Retry?" ] ||
+    fail "no-display exception: $(cat "$tmp/nd.out" "$tmp/nd.err")"
+  status=0; DISPLAY=:999 "$boxshow" --desktop-size >"$tmp/nd.out" 2>/dev/null || status=$?
+  [ "$status" = 2 ] && grep -q '^exception: IInvalidRequest: XOpenDisplay: cannot open display ":999"' "$tmp/nd.out" ||
+    fail "desktop size without display: $(cat "$tmp/nd.out")"
+  "$boxshow" --desktop-size | grep -qx 'desktop: 1280x1024' || fail "desktop size on Xvfb"
+fi
+
+echo "$failures failure(s)"
+[ "$failures" = 0 ]
