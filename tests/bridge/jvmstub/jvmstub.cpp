@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -341,6 +342,25 @@ char hexDigit(unsigned value) {
   return "0123456789abcdef"[value & 0xF];
 }
 
+std::string hex(unsigned long long value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "0x%llx", value);
+  return text;
+}
+
+// Records every WM_COMMAND that the VM's creating thread (the host's window thread) takes from
+// its queue, as the window receives it: handle and both parameters.
+LRESULT CALLBACK commandHook(int code, WPARAM removal, LPARAM data) {
+  if (code == HC_ACTION && removal == PM_REMOVE) {
+    const MSG* message = reinterpret_cast<const MSG*>(data);
+    if (message->message == WM_COMMAND)
+      record("WM_COMMAND hwnd=" + hex(reinterpret_cast<std::uintptr_t>(message->hwnd)) +
+             " wParam=" + hex(message->wParam) +
+             " lParam=" + hex(static_cast<unsigned long long>(message->lParam)));
+  }
+  return CallNextHookEx(nullptr, code, removal, data);
+}
+
 } // namespace
 
 extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** pvm, void** penv, void* args) {
@@ -362,6 +382,9 @@ extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** pvm, void** penv, vo
   }
   makeTables();
   vmDestroyed = false;
+  static HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, commandHook, nullptr, GetCurrentThreadId());
+  if (hook == nullptr)
+    misuse("cannot watch the creating thread's messages");
   *pvm = &vm_;
   *penv = &env_;
   return result;
