@@ -158,7 +158,9 @@ EnvironmentResult prepareEnvironment(LauncherState& state) {
         result.outcome = EnvironmentOutcome::notReady;
         return result;
       }
-      newPath = currentDirectory + sep + capitals;
+      // The old entries follow in capitals, which is harmless only where file names ignore
+      // case: elsewhere they are kept as they were, or they would name other directories.
+      newPath = currentDirectory + sep + (fileNamesIgnoreCase() ? capitals : oldPath);
     }
 
     // A value the platform cannot carry whole is not set cut short: the runtime would be
