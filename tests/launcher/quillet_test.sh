@@ -78,10 +78,14 @@ fi
 [ -n "$no_entry" ] && install "$work/app-noentry" "$no_entry"
 mkdir -p "$work/run"
 
+# The Windows name of a Unix path: Wine's drive Z: is the root. (Not winepath: it would start
+# Wine, and with it the desktop, on whatever display is current.)
+windows_path() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
+
 # --- the registry ----------------------------------------------------------------------------
 if [ "$platform" = win ]; then
   export WINEPREFIX=$QUILLET_RIG_DIR/prefix WINEDEBUG=-all
-  runtime_dir=$(winepath -w "$JVMSTUB_DIR" 2>/dev/null)
+  runtime_dir=$(windows_path "$JVMSTUB_DIR")
   runtime_lib="$runtime_dir\\jvm.dll"
   java_home='C:\Obel\jre'
   default_path='C:\windows\system32;C:\windows'
@@ -114,7 +118,7 @@ reg_set() { # VERSION NAME VALUE
   else # past the command line's limit
     printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\%s\\%s]\r\n"%s"="%s"\r\n' \
       "$key" "$1" "$2" "$(reg_escape "$3")" >"$work/long.reg"
-    wine_reg import "$(winepath -w "$work/long.reg")" "$REG_VIEW" || fail "reg import failed"
+    wine_reg import "$(windows_path "$work/long.reg")" "$REG_VIEW" || fail "reg import failed"
   fi
 }
 # The runtime as its installer registers it: the project's own tool on Linux; on Windows the
@@ -124,10 +128,11 @@ reg_runtime() {
   if [ "$platform" = x11 ]; then
     "$source_dir/tools/quillet-register" "$JDK_HOME" "$IREGISTRY" >/dev/null || fail "quillet-register failed"
   else
-    local lib=${runtime_lib//\\/\\\\} home=${java_home//\\/\\\\}
-    sed -e "s|@QUILLET_RUNTIME_LIB@|$lib|" -e "s|@QUILLET_JAVA_HOME@|$home|" \
-      "$source_dir/launcher/install/quillet.reg.in" >"$work/quillet.reg"
-    wine_reg import "$(winepath -w "$work/quillet.reg")" "$REG_VIEW" || fail "reg import of the template failed"
+    local lib=${runtime_lib//\\/\\\\} home=${java_home//\\/\\\\} text
+    text=$(<"$source_dir/launcher/install/quillet.reg.in")
+    text=${text//@QUILLET_RUNTIME_LIB@/"$lib"}
+    printf '%s\n' "${text//@QUILLET_JAVA_HOME@/"$home"}" >"$work/quillet.reg"
+    wine_reg import "$(windows_path "$work/quillet.reg")" "$REG_VIEW" || fail "reg import of the template failed"
   fi
 }
 
@@ -155,7 +160,7 @@ start() {
     # cmd sets (or with nothing after "=", removes) PATH and waits for the program.
     [ "$unset" = 1 ] && path=
     (cd "$cwd" && exec env JVMSTUB_LOG="stub$runs.log" "$rig/wine-run" cmd /c set "PATH=$path&&" \
-       "$(winepath -w "$app/$program" 2>/dev/null)" "$@" >"$out" 2>"$err") &
+       "$(windows_path "$app/$program")" "$@" >"$out" 2>"$err") &
   else
     local vars=(IREGISTRY="$IREGISTRY" JAVA_TOOL_OPTIONS="-javaagent:$VMPROBE_JAR")
     local unsets=(-u LD_LIBRARY_PATH)
@@ -175,6 +180,8 @@ start() {
 expect_box() {
   local got
   got=$("$rig/boxdriver" wait --title "$1" --timeout 60)
+  # A box that has just appeared may not show its icon yet: one more look.
+  [ "$got" = "$2" ] || { sleep 1; got=$("$rig/boxdriver" wait --title "$1" --timeout 5); }
   [ "$got" = "$2" ] || fail "box '$1' shows:"$'\n'"$got"$'\n'"expected:"$'\n'"$2"
   "$rig/boxdriver" press --title "$1" --button OK >/dev/null || fail "could not press OK"
 }
