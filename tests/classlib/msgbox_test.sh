@@ -125,6 +125,14 @@ expect_box "Retry" $'title: Retry\ntext: Abort, retry, ignore?\nbutton: Abort (d
 driver press --title "Retry" --button Ignore
 expect_response ignore
 
+echo "--- a text longer and taller than the screen still gives a box that answers"
+long=$(printf 'x%.0s' $(seq 20000))$(printf '\\nline %d' $(seq 500))
+start --title "Long" --style 0x1 "$long"
+got=$("$rig/boxdriver" wait --title "Long" --timeout 30)
+case $got in *$'text: line 500\nbutton: OK (default)\nbutton: Cancel') ;; *) fail "long text box: $(printf '%s' "$got" | tail -3)" ;; esac
+driver press --title "Long" --button Cancel
+expect_response cancel
+
 echo "--- a platform error record is shown as a fatal error"
 start --title "System" --error 2
 got=$("$rig/boxdriver" wait --title "System" --timeout 30)
@@ -152,6 +160,12 @@ else
   [ "$status" = 2 ] && grep -q '^exception: IInvalidRequest: XOpenDisplay: cannot open display ":999"' "$tmp/nd.out" ||
     fail "desktop size without display: $(cat "$tmp/nd.out")"
   "$boxshow" --desktop-size | grep -qx 'desktop: 1280x1024' || fail "desktop size on Xvfb"
+  echo "--- a box the platform refuses (no such owner, no such button set) raises, shows nothing"
+  for args in "--owner bogus" "--style 0x7"; do
+    status=0; "$boxshow" $args --title Refused 'x' >"$tmp/rf.out" 2>/dev/null || status=$?
+    [ "$status" = 2 ] && grep -qx 'exception: IInvalidRequest: MessageBoxIndirect:No error text is available.' "$tmp/rf.out" ||
+      fail "refused box ($args): status $status, $(cat "$tmp/rf.out")"
+  done
 fi
 
 echo "$failures failure(s)"

@@ -133,9 +133,7 @@ std::vector<DWORD> pixelsOf(HDC dc, int x, int y, int w, int h) {
 // The icon a message box's icon static shows, or null when it shows none. Icon handles are
 // not shared between processes under Wine, so the screen's pixels are compared with each
 // system icon drawn here on the same background.
-const char* iconKind(HWND staticWindow) {
-  if (SendMessageA(staticWindow, STM_GETICON, 0, 0) == 0)
-    return nullptr;
+const char* iconKindOnce(HWND staticWindow) {
   RECT r;
   GetWindowRect(staticWindow, &r);
   int w = GetSystemMetrics(SM_CXICON), h = GetSystemMetrics(SM_CYICON);
@@ -173,6 +171,20 @@ const char* iconKind(HWND staticWindow) {
   }
   ReleaseDC(nullptr, screen);
   return best;
+}
+
+// A box that has just appeared may not have painted its icon yet: look again for a while.
+const char* iconKind(HWND staticWindow) {
+  if (SendMessageA(staticWindow, STM_GETICON, 0, 0) == 0)
+    return nullptr;
+  const char* kind = "unknown";
+  for (int attempt = 0; attempt < 25; ++attempt) {
+    kind = iconKindOnce(staticWindow);
+    if (std::strcmp(kind, "unknown") != 0)
+      break;
+    Sleep(200);
+  }
+  return kind;
 }
 
 void printLines(const char* prefix, const std::string& text) {
