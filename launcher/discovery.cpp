@@ -113,8 +113,8 @@ IString probeInstalledVersion() {
   const Candidate candidates[] = {{runtimeKey150, "1.5.0"}, {runtimeKey16, "1.6.0"}};
   for (const Candidate& c : candidates) {
     RegistryText library = readRegistryValue(c.key, runtimeLibValue);
-    // A key that cannot be opened ends the probe: the older runtime's key is the sign that
-    // the family was installed at all.
+    // A key that cannot be opened ends the probe: without the 1.5.0 key the 1.6 key is not
+    // looked at, and the message names no version.
     if (!library.keyOpened) break;
     if (library.found) return IString(c.label);
   }
