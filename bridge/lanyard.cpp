@@ -1,0 +1,65 @@
+// The bridge's state, its launcher-facing Dym entry points and the shared fatal path.
+#include "lanyard.hpp"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "imsgbox.hpp"
+#include "istring.hpp"
+#include "iwindow.hpp"
+#include "lanyardstate.hpp"
+#include "messages.hpp"
+
+namespace lanyard {
+
+JavaVM* jvm = nullptr;
+JNIEnv* env = nullptr;
+bool vmDestroyed = false;
+std::atomic<IWindow*> rtnPtr{nullptr};
+
+void endProcess(const char* boxTitle, const char* boxText, const char* output, bool destroyVM) {
+  try {
+    IMessageBox box(IWindow::desktopWindow());
+    box.setTitle(boxTitle);
+    box.show(IException(boxText, 0, IException::unrecoverable));
+  } catch (...) {
+    // The message must not be lost because the box could not be shown.
+    std::fprintf(stderr, "%s: %s\n", boxTitle, boxText);
+    std::fflush(stderr);
+  }
+  std::fputs(output, stdout);
+  std::fflush(stdout);
+  if (destroyVM && vmExists())
+    DestroyJVM();
+  std::exit(1);
+}
+
+void endProcessAfterFailure(const char* entryPoint, const char* text) {
+  std::fflush(stdout);
+  std::fprintf(stderr, text::unexpectedFailureFormat, entryPoint, text);
+  std::fflush(stderr);
+  if (vmExists())
+    DestroyJVM();
+  std::exit(1);
+}
+
+} // namespace lanyard
+
+using namespace lanyard;
+
+void DymInitializeJVM(const char* toolName) {
+  InitializeJVM(toolName);
+}
+
+void DymCallJavaCode(const char* className) {
+  guardBoundary("DymCallJavaCode", [&] {
+    // A null class name becomes the empty one, which names no class.
+    const IString name(className);
+    const IString zero(0);
+    CallJavaCode(name, zero);
+  });
+}
+
+std::int32_t DymCallJavaCodeMP(const char* className, const char* arguments) {
+  return CallJavaCodeMP(className, arguments);
+}

@@ -1,0 +1,25 @@
+// Lists of file names written for Windows, and the library path a runtime takes from the
+// environment: both in this platform's form.
+#ifndef IPATHLIST_HPP
+#define IPATHLIST_HPP
+
+#include "istring.hpp"
+
+class IPathList {
+public:
+  // A list of file names as product files write it for Windows (';' between entries, '\'
+  // between names) in this platform's form. On POSIX ';' becomes ':' and '\' becomes '/', and
+  // an entry that does not exist as written is matched name by name without case, as Windows
+  // would find it; what matches nothing stays as written, empty entries included. A null list
+  // gives the empty one. Unchanged on Windows.
+  static IString fromWindows(const char* windowsList);
+
+  // Prepares the environment so that a runtime created later in this process, which reads its
+  // native-library path from the environment once, searches as LoadLibrary does on Windows:
+  // the program's directory, then the entries of PATH. On POSIX this is LD_LIBRARY_PATH (what
+  // it held before follows, so nothing is lost for the programs the process starts). Nothing
+  // to do on Windows, where the runtime searches that way itself.
+  static void mirrorLibrarySearch();
+};
+
+#endif

@@ -1,0 +1,81 @@
+# The fatal paths without a display (the box goes to standard error): box, then the text on
+# standard output, then the VM destroyed (describing the runtime's pending error), exit code 1.
+# Also the calls that find no VM, and DestroyJVM after a main that throws.
+source "$(dirname "$0")/lib.sh"
+unpack_classes "$work"
+picked="Picked up JAVA_TOOL_OPTIONS: -Xcheck:jni"
+
+# CallJavaCodeMP: line ends, and the box's own texts (two blanks in the second).
+run "MP, missing class" -- init QUILLET mp lanyardtest/Missing "a,b" say "not reached"
+expect_rc 1
+expect_out '%s\n' "$loaded" "DymInitializeJVM returned" "Can't find class lanyardtest/Missing"
+expect_err_line "JVM create: Can't find class"
+expect_err_order "JVM create: Can't find class" 'Exception in thread "main" java.lang.NoClassDefFoundError: lanyardtest/Missing'
+
+for class in NoMain InstanceMain OtherMain; do
+  run "MP, $class" -- init QUILLET mp lanyardtest/$class "" say "not reached"
+  expect_rc 1
+  expect_out '%s\n' "$loaded" "DymInitializeJVM returned" "Can't find static method main"
+  expect_err_order "JVM create: Can't find static  method" 'Exception in thread "main" java.lang.NoSuchMethodError'
+  expect_no_line "must not be called"
+done
+
+# CallJavaCode: no line ends; the class name runs straight into the argument string.
+run "CallJavaCode, missing class" -- init QUILLET cjc lanyardtest/Missing "a,b" say "not reached"
+expect_rc 1
+expect_out "%s\n%s\n%s" "$loaded" "DymInitializeJVM returned" "Can't find class lanyardtest/Missinga,b"
+expect_err_order "JVM start failure: Unable to find class lanyardtest/Missing" 'Exception in thread "main" java.lang.NoClassDefFoundError'
+
+run "CallJavaCode, no main" -- init QUILLET cjc lanyardtest/InstanceMain "" say "not reached"
+expect_rc 1
+expect_out "%s\n%s\n%s" "$loaded" "DymInitializeJVM returned" "Can't find static method main"
+expect_err_order "JVM start failure: Unable to find static method" 'Exception in thread "main" java.lang.NoSuchMethodError'
+
+run "DymCallJavaCode, missing class" -- init QUILLET dcj lanyardtest/Missing say "not reached"
+expect_rc 1
+expect_out "%s\n%s\n%s" "$loaded" "DymInitializeJVM returned" "Can't find class lanyardtest/Missing0"
+expect_err_line "JVM start failure: Unable to find class lanyardtest/Missing"
+
+# A null class name names no class; it is not handed to the runtime.
+run "MP, null class" -- init QUILLET mp-null-class "a" say "not reached"
+expect_rc 1
+expect_out '%s\n' "$loaded" "DymInitializeJVM returned" "Can't find class "
+expect_err_line "JVM create: Can't find class"
+run "DymCallJavaCode, null class" -- init QUILLET dcj-null say "not reached"
+expect_rc 1
+expect_out "%s\n%s\n%s" "$loaded" "DymInitializeJVM returned" "Can't find class 0"
+
+# No VM yet: nothing is called through a null environment; DestroyJVM refuses.
+run "no VM, MP" -- destroy mp lanyardtest/Echo "a" say "not reached"
+expect_rc 1
+expect_out '%s\n' "$loaded" "DestroyJVM returned -1" "No Java VM to run class lanyardtest/Echo"
+expect_err_line "JVM create: The Java VM has not been created"
+run "no VM, CallJavaCode" -- cjc lanyardtest/Echo "a" say "not reached"
+expect_rc 1
+expect_out "%s\n%s" "$loaded" "No Java VM to run class lanyardtest/Echo"
+expect_err_line "JVM start failure: The Java VM has not been created"
+
+# A main that throws: the call still answers 1; DestroyJVM describes the exception, and after
+# it the VM is gone for every entry point.
+run "main throws, then DestroyJVM" -- init QUILLET mp lanyardtest/Throws "" destroy destroy \
+  mp lanyardtest/Echo "" say "not reached"
+expect_rc 1
+expect_out '%s\n' "$loaded" "DymInitializeJVM returned" "Throws.main runs" \
+  "DymCallJavaCodeMP returned 1" "DestroyJVM returned 0" "DestroyJVM returned -1" \
+  "No Java VM to run class lanyardtest/Echo"
+expect_err_text 'Exception in thread "main" java.lang.IllegalStateException: thrown by main'
+
+# A later run first describes the exception that the earlier main left pending.
+run "main throws, then another main" -- init QUILLET mp lanyardtest/Throws "" mp lanyardtest/Echo "x"
+expect_rc 0
+expect_out '%s\n' "$loaded" "DymInitializeJVM returned" "Throws.main runs" \
+  "DymCallJavaCodeMP returned 1" "args: 1" "arg 0: [x]" "DymCallJavaCodeMP returned 1" "host done"
+expect_err_text 'Exception in thread "main" java.lang.IllegalStateException: thrown by main'
+
+# With nothing pending DestroyJVM prints nothing.
+run "DestroyJVM, nothing pending" -- init QUILLET mp lanyardtest/Echo "" destroy
+expect_rc 0
+expect_line "DestroyJVM returned 0"
+[ "$(cat "$work/$last.err")" = "$picked" ] || { fail "DestroyJVM printed something"; show; }
+
+finish

@@ -1,0 +1,10 @@
+// A main that lets an exception escape.
+package lanyardtest;
+
+public final class Throws {
+    public static void main(String[] args) {
+        System.out.println("Throws.main runs");
+        System.out.flush();
+        throw new IllegalStateException("thrown by main");
+    }
+}

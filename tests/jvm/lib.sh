@@ -1,0 +1,51 @@
+# Shared part of the JVM tests: the host run in a scratch directory with the runtime's and the
+# bridge's directories put on PATH by the host itself (as the launcher does), -Xcheck:jni for
+# every VM, and the checks of what each run printed and its exit status.
+# Usage from a test: source lib.sh HOST BRIDGE_DIR TEST_JAR JDK_HOME
+set -u
+source "$(dirname "${BASH_SOURCE[0]}")/../bridge/checks.sh"
+host=$1 bridge_dir=$2 test_jar=$3 jdk=$4
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cwd=$work # the current directory of the next run
+loaded="loaded $bridge_dir/liblanyard.so" # the host's first line
+
+# start NAME [ENV=VALUE...] -- STEPS...: starts the host in $cwd in the background (no display
+# unless the test has one, no LD_LIBRARY_PATH); finish_run waits for it and keeps its exit
+# status. run: both.
+start() {
+  last=$1
+  shift
+  local vars=()
+  while [ $# -gt 0 ] && [ "$1" != "--" ]; do vars+=("$1"); shift; done
+  shift
+  (cd "$cwd" && exec env -u LD_LIBRARY_PATH JAVA_TOOL_OPTIONS=-Xcheck:jni "${vars[@]}" \
+     "$host" path "$bridge_dir" path "$jdk/lib/server" load "$@" \
+     >"$work/$last.out" 2>"$work/$last.err" </dev/null) &
+  started=$!
+}
+
+finish_run() {
+  wait "$started"
+  echo $? >"$work/$last.rc"
+  no_jni_warnings
+}
+
+run() {
+  start "$@"
+  finish_run
+}
+
+# -Xcheck:jni reports misuse as warnings (or fatal errors) on the VM's output streams.
+no_jni_warnings() {
+  if grep -qiE 'WARNING|FATAL ERROR' "$work/$last.err" "$work/$last.out"; then
+    fail "the JVM reported JNI misuse"
+    show
+  fi
+}
+
+# The Java test classes unpacked in directory $1, where every tool's class path looks first.
+unpack_classes() {
+  (cd "$1" && "$jdk/bin/jar" xf "$test_jar")
+}
+
