@@ -9,8 +9,15 @@ rig=$here/../../rig
 export WINEPREFIX=${QUILLET_RIG_DIR:?}/prefix WINEDEBUG=-all BOXDRIVER_PLATFORM=win
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-bridge_dir=$(winepath -w "$(dirname "$LANYARD_DLL")")
-stub_dir=$(winepath -w "$JVMSTUB_DIR")
+# The Windows form of a path: Wine's default prefix maps drive Z: onto the root. (No Wine
+# program is started for it: the first one of a fresh wineserver starts Wine's desktop process,
+# which must get the rig's display, as wine-run gives it.)
+windows_path() {
+  local path=$1
+  printf 'Z:%s\n' "${path//\//\\}"
+}
+bridge_dir=$(windows_path "$(dirname "$LANYARD_DLL")")
+stub_dir=$(windows_path "$JVMSTUB_DIR")
 loaded="loaded $bridge_dir\\lanyard.dll" # the host's first line
 stub_on_path=1
 runs=0
@@ -30,8 +37,8 @@ start() {
   runs=$((runs + 1))
   log=$work/run$runs.log
   (cd "$work" && exec env JVMSTUB_LOG="run$runs.log" "${vars[@]}" \
-     "$rig/wine-run" "$BRIDGEHOST" "${paths[@]}" "$@" \
-     >"$work/$last.raw" 2>"$work/$last.err" </dev/null) &
+     timeout 120 "$rig/wine-run" "$BRIDGEHOST" "${paths[@]}" "$@" \
+     >"$work/$last.raw" 2>"$work/$last.rawerr" </dev/null) &
   started=$!
 }
 
@@ -39,6 +46,7 @@ finish_run() {
   wait "$started"
   echo $? >"$work/$last.rc"
   tr -d '\r' <"$work/$last.raw" >"$work/$last.out"
+  tr -d '\r' <"$work/$last.rawerr" >"$work/$last.err"
 }
 
 run() {
@@ -47,11 +55,12 @@ run() {
 }
 
 # The lines of the stand-in's record that match the extended regular expression $1 are
-# exactly the remaining arguments, in order.
+# exactly the remaining arguments, in order (none: no such line).
 expect_log() {
   local pattern=$1
   shift
-  printf '%s\n' "$@" >"$work/expected"
+  : >"$work/expected"
+  [ $# -eq 0 ] || printf '%s\n' "$@" >"$work/expected"
   grep -E -- "$pattern" "$log" 2>/dev/null >"$work/got"
   cmp -s "$work/expected" "$work/got" || {
     fail "record lines /$pattern/ differ"; echo "expected:"; cat "$work/expected"; echo "got:"; cat "$work/got"; }
@@ -61,8 +70,15 @@ expect_log() {
 # without having destroyed the VM; then OK is pressed.
 box() {
   local got
+  local expected=$2
   got=$("$rig/boxdriver" wait --title "$1" --timeout 60)
-  [ "$got" = "$2" ] || fail "box shows:"$'\n'"$got"$'\n'"expected:"$'\n'"$2"
+  # Wine: the driver cannot always read another process's icon and then says "unknown"; the
+  # icon is left out of the comparison only then.
+  if grep -qx "icon: unknown" <<<"$got"; then
+    got=$(grep -vx "icon: unknown" <<<"$got")
+    expected=$(grep -v "^icon: " <<<"$expected")
+  fi
+  [ "$got" = "$expected" ] || fail "box shows:"$'\n'"$got"$'\n'"expected:"$'\n'"$expected"
   kill -0 "$started" 2>/dev/null || fail "the host ended while its box was open"
   grep -q "Can't\|Unable\|No Java" "$work/$last.raw" && fail "standard output written before the box was closed"
   grep -q DestroyJavaVM "$log" 2>/dev/null && fail "the VM was destroyed before the box was closed"

@@ -1,0 +1,64 @@
+# The fatal paths under Windows: the box (read and pressed), then the text on standard output,
+# then the VM destroyed with its pending error described, then exit code 1. Also the calls
+# that find no VM, and DestroyJVM after a main that throws.
+source "$(dirname "$0")/lib.sh"
+
+# box TITLE TEXT: the single-OK error box of every fatal path.
+error_box() {
+  box "$1" "title: $1"$'\n'"icon: error"$'\n'"text: $2"$'\n'"button: OK (default)"
+}
+described=('ExceptionOccurred java/lang/NoClassDefFoundError' 'ExceptionDescribe java/lang/NoClassDefFoundError' 'DestroyJavaVM')
+
+start "creation failure" JVMSTUB_CREATE_RESULT=-1 -- load init QUILLET say "not reached"
+error_box "JVM create failure" "Unable to create the Obel JVM"
+finish_run
+expect_rc 1
+expect_out '%s\n%s' "$loaded" "Unable to create the Java VM"
+[ -z "$(grep -E 'Destroy|^Exception' "$log")" ] || fail "a VM that was not created was destroyed"
+
+start "MP, missing class" -- load init QUILLET mp stub/Missing "a" say "not reached"
+error_box "JVM create" "Can't find class"
+finish_run
+expect_rc 1
+expect_out '%s\n' "$loaded" "DymInitializeJVM returned" "Can't find class stub/Missing"
+expect_log 'Destroy|^Exception' "${described[@]}"
+expect_err_line 'Exception in thread "main" java.lang.NoClassDefFoundError: stub/Missing'
+
+start "MP, no main" -- load init QUILLET mp stub/NoMain "a" say "not reached"
+error_box "JVM create" "Can't find static  method"
+finish_run
+expect_rc 1
+expect_out '%s\n' "$loaded" "DymInitializeJVM returned" "Can't find static method main"
+expect_log 'Destroy|^Exception' 'ExceptionOccurred java/lang/NoSuchMethodError' \
+  'ExceptionDescribe java/lang/NoSuchMethodError' 'DestroyJavaVM'
+
+start "CallJavaCode, missing class" -- load init QUILLET cjc stub/Missing "a,b" say "not reached"
+error_box "JVM start failure" "Unable to find class stub/Missing"
+finish_run
+expect_rc 1
+expect_out '%s\n%s\n%s' "$loaded" "DymInitializeJVM returned" "Can't find class stub/Missinga,b"
+expect_log 'Destroy|^Exception' "${described[@]}"
+
+start "CallJavaCode, no main" -- load init QUILLET cjc stub/NoMain "" say "not reached"
+error_box "JVM start failure" "Unable to find static method"
+finish_run
+expect_rc 1
+expect_out '%s\n%s\n%s' "$loaded" "DymInitializeJVM returned" "Can't find static method main"
+
+start "no VM" -- load mp stub/Echo "a" say "not reached"
+error_box "JVM create" "The Java VM has not been created"
+finish_run
+expect_rc 1
+expect_out '%s\n' "$loaded" "No Java VM to run class stub/Echo"
+
+# No box: main's exception stays pending until DestroyJVM describes it; afterwards there is
+# no VM to destroy.
+run "main throws, then DestroyJVM" -- load init QUILLET mp stub/Throws "" destroy destroy
+expect_rc 0
+expect_out '%s\n' "$loaded" "DymInitializeJVM returned" "DymCallJavaCodeMP returned 1" \
+  "DestroyJVM returned 0" "DestroyJVM returned -1" "host done"
+expect_log 'Destroy|^Exception' 'ExceptionOccurred java/lang/RuntimeException' \
+  'ExceptionDescribe java/lang/RuntimeException' 'DestroyJavaVM'
+expect_err_line 'Exception in thread "main" java.lang.RuntimeException: thrown by main'
+
+finish
