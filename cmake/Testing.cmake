@@ -34,7 +34,8 @@ function(quillet_test_environment test)
   if(QUILLET_SANITIZE)
     set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT
       "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0"
-      "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+      "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
+      "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/rig/lsan.supp:print_suppressions=0")
   endif()
 endfunction()
 

@@ -22,7 +22,9 @@ private:
 
 class IException;
 
-// Receives every exception the library raises, before it is thrown.
+// Receives every exception the library raises, before it is thrown. logException writes the
+// record of an exception (where it was thrown, its id, group and texts, oldest first) line by
+// line through writeLine and then calls endRecord, which does nothing by default.
 class IExceptionLogger {
 public:
   virtual ~IExceptionLogger();
@@ -72,8 +74,10 @@ public:
   // The location at index (0 is the oldest); null past the stored ones.
   const IThrowLocation* locationAtIndex(unsigned long index) const noexcept;
 
+  // The program's logger, or the default one (records to the standard error stream).
   static IExceptionLogger* logger();
-  static IExceptionLogger* setLogger(IExceptionLogger* logger); // returns the previous one
+  // Returns the logger in use before; null puts the default logger back.
+  static IExceptionLogger* setLogger(IExceptionLogger* logger);
 
 private:
   struct TextNode;
@@ -173,10 +177,11 @@ IPRECONDITION_SUBCLASS(ICyclicAttachException, IPreconditionViolation);
 unsigned long ILastErrorCode();
 void ISetLastErrorCode(unsigned long code);
 
-// Catalog message messageNumber with up to nine inserts (taken up to the first null), or
-// "Unable to load text from message file." when the catalog or the message is missing.
-// The catalog is named by the environment variable "TAVRO MSGFILE", else "KORBMSGS.MSG".
-// The result is written into buffer (always terminated); returns false for the fallback text.
+// Catalog message messageNumber with up to nine inserts (taken up to the first null; an insert
+// the message names but the caller did not give reads as empty), or "Unable to load text from
+// message file." when the catalog or the message is missing. The catalog is named by the
+// environment variable "TAVRO MSGFILE", else "KORBMSGS.MSG"; the name is read once per process.
+// The result is written into buffer (cut to fit, always terminated); false for the fallback.
 bool IMessageCatalogText(unsigned long messageNumber, const char* const* inserts,
                          unsigned long insertCount, char* buffer, unsigned long bufferSize);
 

@@ -37,6 +37,10 @@ public:
   operator const char*() const noexcept { return text_; }
   const char* c_str() const noexcept { return text_; }
 
+  // A startPos of 0 counts as 1 everywhere. An empty or null pattern is never found.
+  // In a double-byte process (see isDBCS) a match starts and ends on a character boundary, and
+  // upperCase and the scanner keep double-byte characters whole; positions stay byte counts.
+
   // 1-based position of the first occurrence of pattern at or after startPos; 0 for none.
   unsigned long indexOf(const char* pattern, unsigned long startPos = 1) const;
   unsigned long indexOf(const IString& pattern, unsigned long startPos = 1) const;

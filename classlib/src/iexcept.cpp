@@ -31,10 +31,8 @@ const char* catalogName() {
   // Fixed for the life of the process: a program that changes the variable later keeps
   // reading the catalog it started with.
   static const std::string name = [] {
-    char value[1024];
-    if (environmentValue("TAVRO MSGFILE", value, sizeof value))
-      return std::string(value);
-    return std::string("KORBMSGS.MSG");
+    std::string value;
+    return environmentValue("TAVRO MSGFILE", value) ? value : std::string("KORBMSGS.MSG");
   }();
   return name.c_str();
 }

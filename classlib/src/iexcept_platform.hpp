@@ -3,6 +3,7 @@
 #define IEXCEPT_PLATFORM_HPP
 
 #include <cstddef>
+#include <string>
 
 namespace iexc {
 
@@ -21,9 +22,8 @@ extern const char* const noErrorText;         // "No error text is available."
 unsigned long lastErrorCode() noexcept;
 void setLastErrorCode(unsigned long code) noexcept;
 
-// The value of an environment variable copied into buffer; false when it is not set (or does
-// not fit).
-bool environmentValue(const char* name, char* buffer, std::size_t size) noexcept;
+// The value of an environment variable; false when it is not set (an empty value is set).
+bool environmentValue(const char* name, std::string& value);
 
 // The platform's message text for an error code, without a trailing line end; false when
 // there is none.

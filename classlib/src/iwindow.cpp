@@ -189,7 +189,9 @@ IFrameWindow::~IFrameWindow() {
   driver_.reset();
 }
 
-IString IFrameWindow::text() const { return title_; }
+// The platform window's own text while there is one (what a person and other programs see),
+// else the last title given.
+IString IFrameWindow::text() const { return isValid() ? IWindow::text() : title_; }
 
 IFrameWindow& IFrameWindow::setText(const char* title) {
   title_ = title;

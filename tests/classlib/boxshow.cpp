@@ -1,7 +1,7 @@
 // boxshow: shows one IMessageBox as its arguments ask and prints the response, for the tests
 // that read and press real boxes with tests/rig/boxdriver.
 //
-//   boxshow [--title T] [--owner none|desktop|object|frame:TEXT] [--help-id N]
+//   boxshow [--title T] [--owner none|desktop|object|bogus|frame:TEXT] [--help-id N]
 //           [--style HEX | --severity N | --exception recoverable|unrecoverable | --error CODE]
 //           [--private] [--desktop-size] TEXT
 // "\n" in TEXT and in a frame's text becomes a line end. Prints "response: NAME" and exits 0;
@@ -36,6 +36,12 @@ std::string unescape(const char* text) {
   }
   return result;
 }
+
+// A window object whose handle names no window.
+class BogusWindow : public IWindow {
+public:
+  BogusWindow() { setHandle(IWindowHandle(0x3FFFF0)); }
+};
 
 const char* responseName(IMessageBox::Response response) {
   static const char* const names[] = {"enter", "ok", "cancel", "abort", "retry",
@@ -76,11 +82,14 @@ int main(int argc, char** argv) {
       return 0;
     }
     std::unique_ptr<IFrameWindow> frame;
+    BogusWindow bogus;
     IWindow* ownerWindow = nullptr;
     if (owner == "desktop") {
       ownerWindow = IWindow::desktopWindow();
     } else if (owner == "object") {
       ownerWindow = IWindow::objectWindow();
+    } else if (owner == "bogus") {
+      ownerWindow = &bogus;
     } else if (owner.compare(0, 6, "frame:") == 0) {
       frame.reset(new IFrameWindow(unescape(owner.c_str() + 6).c_str()));
       frame->show();

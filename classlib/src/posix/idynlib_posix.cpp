@@ -167,6 +167,17 @@ public:
       return FileKind::notLibrary;
     if (header_.e_machine != own->e_machine)
       return FileKind::otherWordSize;
+    // The dynamic loader maps the segments without checking them against the file's size:
+    // touching a page past the end of a truncated file kills the process with SIGBUS.
+    struct stat info;
+    if (::fstat(fd_, &info) != 0 || !readSegments())
+      return FileKind::notLibrary;
+    std::uint64_t size = static_cast<std::uint64_t>(info.st_size);
+    for (const ElfW(Phdr)& s : segments_) {
+      if ((s.p_type == PT_LOAD || s.p_type == PT_DYNAMIC) &&
+          (s.p_offset > size || s.p_filesz > size - s.p_offset))
+        return FileKind::notLibrary;
+    }
     return FileKind::library;
   }
 
@@ -174,12 +185,7 @@ public:
   // the list: the dynamic loader then judges the file itself.
   std::vector<std::string> neededLibraries() {
     std::vector<std::string> needed;
-    if (header_.e_phentsize != sizeof(ElfW(Phdr)) || header_.e_phnum == 0 ||
-        header_.e_phnum > 4096)
-      return needed;
-    std::vector<ElfW(Phdr)> segments(header_.e_phnum);
-    if (!read(header_.e_phoff, segments.data(), segments.size() * sizeof(ElfW(Phdr))))
-      return needed;
+    const std::vector<ElfW(Phdr)>& segments = segments_;
     const ElfW(Phdr)* dynamic = nullptr;
     for (const ElfW(Phdr)& s : segments)
       if (s.p_type == PT_DYNAMIC)
@@ -234,6 +240,14 @@ public:
   }
 
 private:
+  bool readSegments() {
+    if (header_.e_phentsize != sizeof(ElfW(Phdr)) || header_.e_phnum == 0 ||
+        header_.e_phnum > 4096)
+      return false;
+    segments_.resize(header_.e_phnum);
+    return read(header_.e_phoff, segments_.data(), segments_.size() * sizeof(ElfW(Phdr)));
+  }
+
   bool read(std::uint64_t offset, void* to, std::size_t size) {
     if (fd_ < 0)
       return false;
@@ -243,6 +257,7 @@ private:
 
   int fd_;
   ElfW(Ehdr) header_{};
+  std::vector<ElfW(Phdr)> segments_;
 };
 
 // --- loading ---------------------------------------------------------------------------------
@@ -296,6 +311,18 @@ private:
     logReason(reason);
   }
 
+  // dlopen with its reason logged on failure. dlopen leaves no error code: the caller names the
+  // likely one (a name the system cannot find, or a file that does not load).
+  void* open(const std::string& file, int mode, int error = ENOEXEC) {
+    ::dlerror();
+    void* handle = ::dlopen(file.c_str(), mode);
+    if (!handle) {
+      const char* reason = ::dlerror();
+      fail(error, reason ? std::string(reason) : file + ": cannot be loaded");
+    }
+    return handle;
+  }
+
   // Finds the file for a name as the search does; empty when there is none (or only files of
   // the other word size, which the search passes over as Windows does).
   std::string find(const std::string& name, bool* sawOtherWordSize, bool* notLibrary) {
@@ -347,22 +374,11 @@ private:
         return nullptr;
       }
       // Last, the system's library directories, as Windows looks into its system directory.
-      ::dlerror();
-      if (void* system = ::dlopen(name.c_str(), RTLD_NOW))
-        return system;
-      const char* reason = ::dlerror();
-      fail(ENOENT, reason ? reason : name + ": not found");
-      return nullptr;
+      return open(name, RTLD_NOW, ENOENT);
     }
     if (depth < maxDepth && !loadDependencies(file, dependencies, depth))
       return nullptr;
-    ::dlerror();
-    void* handle = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle) {
-      const char* reason = ::dlerror();
-      fail(ENOEXEC, reason ? reason : file + ": cannot be loaded");
-    }
-    return handle;
+    return open(file, RTLD_NOW | RTLD_LOCAL);
   }
 
   // Opens, before the library itself, each library it needs that is not loaded yet and that
@@ -388,13 +404,9 @@ private:
         continue;
       if (!loadDependencies(found, dependencies, depth + 1))
         return false;
-      ::dlerror();
-      void* handle = ::dlopen(found.c_str(), RTLD_NOW | RTLD_GLOBAL);
-      if (!handle) {
-        const char* reason = ::dlerror();
-        fail(ENOEXEC, reason ? reason : found + ": cannot be loaded");
+      void* handle = open(found, RTLD_NOW | RTLD_GLOBAL);
+      if (!handle)
         return false;
-      }
       dependencies.push_back(handle);
     }
     return true;

@@ -35,11 +35,11 @@ unsigned long lastErrorCode() noexcept { return static_cast<unsigned long>(errno
 
 void setLastErrorCode(unsigned long code) noexcept { errno = static_cast<int>(code); }
 
-bool environmentValue(const char* name, char* buffer, std::size_t size) noexcept {
-  const char* value = std::getenv(name);
-  if (!value || std::strlen(value) + 1 > size)
+bool environmentValue(const char* name, std::string& value) {
+  const char* text = std::getenv(name);
+  if (!text)
     return false;
-  std::memcpy(buffer, value, std::strlen(value) + 1);
+  value = text;
   return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace iexc {
 
@@ -12,17 +13,24 @@ unsigned long lastErrorCode() noexcept { return GetLastError(); }
 
 void setLastErrorCode(unsigned long code) noexcept { SetLastError(static_cast<DWORD>(code)); }
 
-bool environmentValue(const char* name, char* buffer, std::size_t size) noexcept {
+bool environmentValue(const char* name, std::string& value) {
   // The process environment, not the C runtime's copy of it taken at start-up.
-  SetLastError(ERROR_SUCCESS);
-  DWORD n = GetEnvironmentVariableA(name, buffer, static_cast<DWORD>(size));
-  if (n == 0) { // unset, or set to an empty value
-    if (GetLastError() == ERROR_ENVVAR_NOT_FOUND || size == 0)
+  DWORD error = GetLastError();
+  std::string buffer(256, '\0');
+  for (;;) {
+    SetLastError(ERROR_SUCCESS);
+    DWORD n = GetEnvironmentVariableA(name, &buffer[0], static_cast<DWORD>(buffer.size()));
+    if (n == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND) {
+      SetLastError(error);
       return false;
-    *buffer = '\0';
-    return true;
+    }
+    if (n < buffer.size()) { // n is the length; 0 for an empty value
+      value.assign(buffer.c_str(), n);
+      SetLastError(error);
+      return true;
+    }
+    buffer.assign(n, '\0'); // n is the size the value needs
   }
-  return n < size;
 }
 
 bool systemMessageText(unsigned long code, char* buffer, std::size_t size) noexcept {
@@ -47,9 +55,11 @@ bool catalogMessage(const char* catalogName, unsigned long id, const char* const
     if (!module)
       return false;
   }
-  DWORD_PTR args[maxInserts];
-  for (unsigned long i = 0; i < maxInserts; ++i)
-    args[i] = reinterpret_cast<DWORD_PTR>(inserts[i]);
+  // FormatMessageA takes no count of the arguments: a message may name any insert up to %99,
+  // so every one of them reads as an empty text unless the caller gave it.
+  DWORD_PTR args[99];
+  for (unsigned long i = 0; i < 99; ++i)
+    args[i] = reinterpret_cast<DWORD_PTR>(i < maxInserts ? inserts[i] : "");
   DWORD bufferSize = static_cast<DWORD>(size < catalogTextSize ? size : catalogTextSize);
   DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, module,
                            static_cast<DWORD>(id), 0, buffer, bufferSize,

@@ -66,14 +66,17 @@ std::vector<std::string> wrapText(Display* d, XftFont* font, const std::string& 
         current.clear();
         // Cut an over-wide word at character boundaries.
         while (measure(word) > width && word.size() > 1) {
-          std::size_t cut = word.size();
-          while (cut > 1 && measure(word.substr(0, cut)) > width) {
-            --cut;
-            while (cut > 1 && (static_cast<unsigned char>(word[cut]) & 0xC0) == 0x80)
-              --cut;
+          // The longest head that fits, found by halving: a long unbroken text stays cheap.
+          std::size_t fits = 1, tooLong = word.size();
+          while (tooLong - fits > 1) {
+            std::size_t middle = fits + (tooLong - fits) / 2;
+            (measure(word.substr(0, middle)) <= width ? fits : tooLong) = middle;
           }
-          result.push_back(word.substr(0, cut));
-          word.erase(0, cut);
+          // Never between the bytes of one character.
+          while (fits > 1 && (static_cast<unsigned char>(word[fits]) & 0xC0) == 0x80)
+            --fits;
+          result.push_back(word.substr(0, fits));
+          word.erase(0, fits);
         }
         current = word;
       }
@@ -100,9 +103,10 @@ public:
         XftDrawDestroy(draw);
     Visual* visual = DefaultVisual(d_, c_.screen);
     Colormap map = DefaultColormap(d_, c_.screen);
-    for (XftColor* color : {&black_, &white_, &gray_})
-      if (colorsMade_)
-        XftColorFree(d_, visual, map, color);
+    if (blackMade_)
+      XftColorFree(d_, visual, map, &black_);
+    if (whiteMade_)
+      XftColorFree(d_, visual, map, &white_);
     if (gc_ != nullptr)
       XFreeGC(d_, gc_);
     if (bold_ != nullptr)
@@ -121,17 +125,19 @@ public:
   }
 
   void build(IWindow* owner, const std::string& text, const std::string& title) {
-    Visual* visual = DefaultVisual(d_, c_.screen);
-    Colormap map = DefaultColormap(d_, c_.screen);
-    colorsMade_ = makeColor(0, 0, 0, black_) & makeColor(0xFFFF, 0xFFFF, 0xFFFF, white_) &
-                  makeColor(0x6000, 0x6000, 0x6000, gray_);
-    (void)visual;
-    (void)map;
+    blackMade_ = makeColor(0, 0, 0, black_);
+    whiteMade_ = makeColor(0xFFFF, 0xFFFF, 0xFFFF, white_);
 
     int screenWidth = DisplayWidth(d_, c_.screen), screenHeight = DisplayHeight(d_, c_.screen);
     int maxTextWidth = std::max(240, screenWidth * 5 / 8 - 100);
     lines_ = wrapText(d_, font_, text, maxTextWidth);
     int lineHeight = font_->ascent + font_->descent + 2;
+    // A text taller than the screen is cut, so that the buttons stay within reach.
+    std::size_t maxLines = static_cast<std::size_t>(std::max(1, (screenHeight - 160) / lineHeight));
+    if (lines_.size() > maxLines) {
+      lines_.resize(maxLines);
+      lines_.back() += "\u2026";
+    }
     int textWidth = 1;
     for (const std::string& line : lines_)
       textWidth = std::max(textWidth, measure(font_, line));
@@ -480,8 +486,8 @@ private:
   int pressed_ = -1;
   XftFont* font_ = nullptr;
   XftFont* bold_ = nullptr;
-  XftColor black_{}, white_{}, gray_{};
-  bool colorsMade_ = false;
+  XftColor black_{}, white_{};
+  bool blackMade_ = false, whiteMade_ = false;
   GC gc_ = nullptr;
   Window top_ = None, icon_ = None, label_ = None;
   std::vector<Window> buttons_;
@@ -508,6 +514,17 @@ unsigned long IMessageBoxPlatform::show(IWindow* owner, const char* text, const 
     std::fprintf(stderr, "%s: %s\n", title, text);
     std::fflush(stderr);
     return IMessageBoxLogic::firstButtonResult(flags);
+  }
+  // As on Windows, a box whose owner window does not exist is refused.
+  if (owner != nullptr && owner->handle().isValid() && owner != IWindow::desktopWindow() &&
+      !IWindowPrivate::isObjectWindow(owner)) {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(connection.display, static_cast<Window>(owner->handle().asUnsigned()),
+                              &attributes)) {
+      IX11::closePrivate(connection);
+      errno = EINVAL;
+      raiseBoxFailure();
+    }
   }
   unsigned long result;
   {

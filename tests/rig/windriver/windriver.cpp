@@ -109,43 +109,82 @@ bool isButton(HWND hwnd) {
   return classOf(hwnd) == "Button" && (kind == BS_PUSHBUTTON || kind == BS_DEFPUSHBUTTON);
 }
 
-// The icon of a message box's icon static: the system icons are shared, so the handle it shows
-// is the one LoadIcon gives here; else the icon's bits are compared.
-const char* iconKind(HWND staticWindow) {
-  HICON shown = reinterpret_cast<HICON>(SendMessageA(staticWindow, STM_GETICON, 0, 0));
-  if (shown == nullptr)
-    return "unknown";
+// The pixels of a w x h rectangle of dc at (x, y), as 32-bit values.
+std::vector<DWORD> pixelsOf(HDC dc, int x, int y, int w, int h) {
+  HDC memory = CreateCompatibleDC(dc);
+  HBITMAP bitmap = CreateCompatibleBitmap(dc, w, h);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, w, h, dc, x, y, SRCCOPY);
+  SelectObject(memory, old);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = w;
+  info.bmiHeader.biHeight = -h;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  std::vector<DWORD> pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+  GetDIBits(memory, bitmap, 0, static_cast<UINT>(h), pixels.data(), &info, DIB_RGB_COLORS);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  return pixels;
+}
+
+// The icon a message box's icon static shows, or null when it shows none. Icon handles are
+// not shared between processes under Wine, so the screen's pixels are compared with each
+// system icon drawn here on the same background.
+const char* iconKindOnce(HWND staticWindow) {
+  RECT r;
+  GetWindowRect(staticWindow, &r);
+  int w = GetSystemMetrics(SM_CXICON), h = GetSystemMetrics(SM_CYICON);
+  HDC screen = GetDC(nullptr);
+  std::vector<DWORD> shown = pixelsOf(screen, r.left, r.top, w, h);
   struct Kind { LPCSTR id; const char* name; } kinds[] = {
       {IDI_HAND, "error"}, {IDI_QUESTION, "question"}, {IDI_EXCLAMATION, "warning"},
       {IDI_ASTERISK, "information"}};
-  for (const Kind& kind : kinds)
-    if (LoadIconA(nullptr, kind.id) == shown)
-      return kind.name;
-  ICONINFO shownInfo = {};
-  if (!GetIconInfo(shown, &shownInfo))
-    return "unknown";
-  auto bitsOf = [](HBITMAP bitmap) {
-    BITMAP b = {};
-    GetObjectA(bitmap, sizeof b, &b);
-    std::vector<char> bits(static_cast<std::size_t>(b.bmWidthBytes) * static_cast<std::size_t>(b.bmHeight));
-    if (!bits.empty())
-      GetBitmapBits(bitmap, static_cast<LONG>(bits.size()), bits.data());
-    return bits;
-  };
-  std::vector<char> shownBits = bitsOf(shownInfo.hbmColor != nullptr ? shownInfo.hbmColor : shownInfo.hbmMask);
-  const char* result = "unknown";
+  const char* best = "unknown";
+  std::size_t bestMatches = shown.size() * 9 / 10; // at least 90% of the pixels
   for (const Kind& kind : kinds) {
-    ICONINFO info = {};
-    if (GetIconInfo(LoadIconA(nullptr, kind.id), &info)) {
-      if (bitsOf(info.hbmColor != nullptr ? info.hbmColor : info.hbmMask) == shownBits)
-        result = kind.name;
-      DeleteObject(info.hbmColor);
-      DeleteObject(info.hbmMask);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    DWORD background = shown.empty() ? 0 : shown[0];
+    HBRUSH brush = CreateSolidBrush(RGB((background >> 16) & 0xFF, (background >> 8) & 0xFF, background & 0xFF));
+    RECT all = {0, 0, w, h};
+    FillRect(memory, &all, brush);
+    DeleteObject(brush);
+    DrawIconEx(memory, 0, 0, LoadIconA(nullptr, kind.id), w, h, 0, nullptr, DI_NORMAL);
+    SelectObject(memory, old);
+    HDC other = CreateCompatibleDC(screen);
+    SelectObject(other, bitmap);
+    std::vector<DWORD> drawn = pixelsOf(other, 0, 0, w, h);
+    DeleteDC(other);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    std::size_t matches = 0;
+    for (std::size_t i = 0; i < shown.size() && i < drawn.size(); ++i)
+      matches += (shown[i] & 0xFFFFFF) == (drawn[i] & 0xFFFFFF);
+    if (matches > bestMatches) {
+      bestMatches = matches;
+      best = kind.name;
     }
   }
-  DeleteObject(shownInfo.hbmColor);
-  DeleteObject(shownInfo.hbmMask);
-  return result;
+  ReleaseDC(nullptr, screen);
+  return best;
+}
+
+// A box that has just appeared may not have painted its icon yet: look again for a while.
+const char* iconKind(HWND staticWindow) {
+  if (SendMessageA(staticWindow, STM_GETICON, 0, 0) == 0)
+    return nullptr;
+  const char* kind = "unknown";
+  for (int attempt = 0; attempt < 25; ++attempt) {
+    kind = iconKindOnce(staticWindow);
+    if (std::strcmp(kind, "unknown") != 0)
+      break;
+    Sleep(200);
+  }
+  return kind;
 }
 
 void printLines(const char* prefix, const std::string& text) {
@@ -167,7 +206,8 @@ void describe(HWND hwnd) {
   std::vector<HWND> children = childrenOf(hwnd);
   for (HWND child : children)
     if (classOf(child) == "Static" && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
-      std::printf("icon: %s\n", iconKind(child));
+      if (const char* kind = iconKind(child))
+        std::printf("icon: %s\n", kind);
   for (HWND child : children)
     if (classOf(child) == "Static" && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
       printLines("text: ", textOf(child));

@@ -1,7 +1,6 @@
 // Tests of the module registry: shared records, use counts, failed loads, lookups and the lock.
 #include "idynlib.hpp"
 
-#include <cctype>
 #include <chrono>
 #include <cstring>
 #include <string>
@@ -16,7 +15,7 @@
 
 namespace {
 
-// A library that every process of the platform has loaded, under two names for one module.
+// A library that every process of the platform has loaded, and another name for it.
 #ifdef _WIN32
 const char* const kLibrary = "kernel32.dll";
 const char* const kOtherName = "kernel32";
@@ -32,8 +31,7 @@ class QuietLogger : public IExceptionLogger {
 public:
   QuietLogger() : previous_(IException::setLogger(this)) {}
   ~QuietLogger() override { IException::setLogger(previous_); }
-  void writeLine(const char* line) override { lines.push_back(line); }
-  std::vector<std::string> lines;
+  void writeLine(const char*) override {}
 
 private:
   IExceptionLogger* previous_;
@@ -76,22 +74,13 @@ TEST(DynamicLinkLibrary, ObjectsOfOneNameShareOneCountedRecord) {
   EXPECT_EQ(before, IDynamicLinkLibrary::registeredModules());
 }
 
-TEST(DynamicLinkLibrary, NamesThatDifferMakeTwoRecordsOfOneModule) {
-  IDynamicLinkLibrary a(kLibrary);
-  IDynamicLinkLibrary b(kOtherName);
-  EXPECT_NE(a.module(), b.module());
-  EXPECT_EQ(a.handle(), b.handle());
-  EXPECT_EQ(1u, a.module()->useCount());
-  EXPECT_EQ(1u, b.module()->useCount());
-  EXPECT_STREQ(kOtherName, b.module()->name());
-}
-
 TEST(DynamicLinkLibrary, FailedLoadRaisesAndLeavesTheRecordForARetry) {
   const char* name = "quillet-no-such-module";
   unsigned long before = IDynamicLinkLibrary::registeredModules();
   IAccessError e = expectAccessError([name] { IDynamicLinkLibrary missing(name); });
   EXPECT_STREQ("LoadLibrary : quillet-no-such-module:No error text is available.", e.text());
   EXPECT_TRUE(e.isRecoverable());
+  EXPECT_NE(0u, e.errorId()) << "the platform's reason is the error id";
   ASSERT_EQ(1u, e.locationCount());
   EXPECT_STREQ("ireslib1", e.locationAtIndex(0)->fileName());
   EXPECT_STREQ("IDLLModule::addRef()", e.locationAtIndex(0)->functionName());
@@ -162,21 +151,6 @@ TEST(DynamicLinkLibrary, ProcAddressFindsExportsAndRaisesForOthers) {
   EXPECT_STREQ("GetProcAddress #: 5:No error text is available.", five.text());
   // libm depends on libc, but malloc is not libm's own export.
   expectAccessError([&] { library.procAddress("malloc"); });
-#endif
-}
-
-TEST(DynamicLinkLibrary, FileNameIsTheModulesFullPath) {
-  IDynamicLinkLibrary library(kLibrary);
-  std::string path = library.fileName().c_str();
-  ASSERT_GT(path.size(), std::strlen(kLibrary));
-  std::string tail = path.substr(path.size() - std::strlen(kLibrary));
-  for (char& c : tail)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  EXPECT_EQ(kLibrary, tail) << path;
-#ifdef _WIN32
-  EXPECT_EQ(':', path[1]) << path;
-#else
-  EXPECT_EQ('/', path[0]) << path;
 #endif
 }
 

@@ -1,0 +1,59 @@
+// IRegistry: read access to keys under HKEY_LOCAL_MACHINE, as thin as the platform's own calls.
+#ifndef IREGISTRY_HPP
+#define IREGISTRY_HPP
+
+// The operations answer with the platform's error codes (0 for success) instead of throwing:
+// callers such as the launcher follow the registry's own two-call protocol, in which
+// moreData on the first call is the expected answer, not a failure.
+//
+// Windows: the real registry. The 32-bit build reads the 32-bit (WOW64) view, the 64-bit build
+// the 64-bit view, so each build finds the runtime registered for its own word size.
+// POSIX: a registry file in the registry editor's export format, named by the environment
+// variable IREGISTRY (default /etc/obel/registry.reg), read afresh by every openKey.
+class IRegistry {
+public:
+  // An open key; null is never a valid key.
+  typedef struct IRegistryKeyRecord* Key;
+
+  // Answers, with the values of the platform's error codes.
+  enum Answer : long {
+    success = 0,
+    fileNotFound = 2,      // no such key or value (or, on POSIX, no registry file)
+    accessDenied = 5,
+    invalidHandle = 6,
+    invalidParameter = 87,
+    moreData = 234,        // the buffer is too small; totalSize holds the size needed
+    badDatabase = 1009     // POSIX: the registry file is not in the export format
+  };
+
+  // Registry value types (the raw bytes are returned whatever the type).
+  enum Type : unsigned long {
+    typeNone = 0, typeString = 1, typeExpandString = 2, typeBinary = 3, typeDword = 4,
+    typeDwordBigEndian = 5, typeLink = 6, typeMultiString = 7, typeQword = 11
+  };
+
+  // One entry of a value list, as RegQueryMultipleValuesA's VALENT: the caller sets
+  // valueName (null or "" for the key's default value); the query fills in the rest.
+  struct ValueEntry {
+    const char* valueName;
+    unsigned long valueLength;   // bytes of the value's data
+    const char* valuePointer;    // where the data lies in the caller's buffer (null if not copied)
+    unsigned long type;
+  };
+
+  // Opens subKey of HKEY_LOCAL_MACHINE for query access (RegOpenKeyExA, KEY_QUERY_VALUE).
+  static long openKey(const char* subKey, Key* key);
+
+  // RegQueryMultipleValuesA: sizes every value of list; when buffer is not null and the
+  // total fits in *totalSize bytes, copies the data one value after the other into buffer
+  // and answers success. Otherwise answers moreData with the total needed in *totalSize
+  // (so a first call with no buffer and a size of 0 answers moreData for values that exist).
+  // A value that does not exist answers fileNotFound.
+  static long queryMultipleValues(Key key, ValueEntry* list, unsigned long count, char* buffer,
+                                  unsigned long* totalSize);
+
+  // RegCloseKey.
+  static long closeKey(Key key);
+};
+
+#endif

@@ -1,0 +1,73 @@
+// The launcher's main sequence, in its order: switch, environment, bridge, display.
+#include "sequence.hpp"
+
+#include <cstring>
+
+#include "bridgestart.hpp"
+#include "discovery.hpp"
+#include "iexcept.hpp"
+#include "iwindow.hpp"
+#include "launcherstate.hpp"
+#include "messages.hpp"
+
+namespace {
+
+const char* const externalStartSwitch = "/ajs";
+const long smallestRefusedWidth = 800; // this width and less are refused
+
+// Measures the desktop. False (after telling the user) when the launcher is to end: the
+// desktop is 800 pixels wide or less, or there is no display to show anything on.
+bool checkDisplay(LauncherState& state) {
+  // Without a display the desktop window has no handle: say so, rather than let the
+  // measurement fail.
+  long width = 0;
+  if (IWindow::desktopWindow()->isValid()) {
+    try {
+      width = IWindow::desktopWidth();
+    } catch (IException&) {
+      width = 0; // the display went away in between
+    }
+  }
+  state.screenWidth = static_cast<std::int32_t>(width);
+  state.messageBox.setTitle(QuilletText::titleTessaran);
+  if (state.screenWidth <= 0) {
+    state.messageBox.show(QuilletText::noDisplay, displayStyle);
+    return false;
+  }
+  if (state.screenWidth <= smallestRefusedWidth) {
+    state.messageBox.show(QuilletText::videoModeTooSmall, displayStyle);
+    return false;
+  }
+  return true;
+}
+
+} // namespace
+
+bool isExternalStartSwitch(int argc, const char* const* argv) {
+  const char* first = nullptr;
+  if (argc > 1) {
+    first = argv[1];
+  } else if (argc > 0) {
+    first = argv[0];
+  }
+  return first != nullptr && std::strcmp(first, externalStartSwitch) == 0;
+}
+
+void runMainSequence(LauncherState& state, int argc, const char* const* argv) {
+  state.externalStart = isExternalStartSwitch(argc, argv);
+
+  EnvironmentOutcome environment = setUpEnvironment(state);
+  if (environment == EnvironmentOutcome::ended) return;
+  if (environment == EnvironmentOutcome::notReady) {
+    showNotInstalledMessage();
+    return;
+  }
+
+  // The VM is created before the display is measured, so that it exists on every later path.
+  if (!state.externalStart) startBridge(state);
+
+  if (!checkDisplay(state)) return;
+
+  // The main window (whose construction starts the Java application) and the event loop
+  // follow here.
+}

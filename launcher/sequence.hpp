@@ -1,0 +1,14 @@
+// The launcher's main sequence: the switch, the environment, the bridge and the display check.
+#ifndef SEQUENCE_HPP
+#define SEQUENCE_HPP
+
+struct LauncherState;
+
+// Whether the first argument is the external-start switch "/ajs" (exactly; the program's own
+// name stands in for a missing first argument and never matches).
+bool isExternalStartSwitch(int argc, const char* const* argv);
+
+// Runs the main sequence to its end. Every message it has to give is shown on the way.
+void runMainSequence(LauncherState& state, int argc, const char* const* argv);
+
+#endif
