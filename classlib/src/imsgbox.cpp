@@ -119,6 +119,15 @@ unsigned long IMessageBoxLogic::firstButtonResult(std::uint32_t flags) {
   return boxLayout.buttons.empty() ? static_cast<unsigned long>(rawOk) : boxLayout.buttons.front().raw;
 }
 
+void IMessageBoxLogic::raiseShowFailure() {
+  raiseWindowingError("MessageBoxIndirect",
+                      IThrowLocation("imsgbox",
+                                     "IMessageBox::showMessageBox(const char*,const char*,"
+                                     "unsigned long,const Style&)",
+                                     674),
+                      IException::invalidRequest, IException::recoverable);
+}
+
 // --- IMessageBox -----------------------------------------------------------------------------
 
 IMessageBox::IMessageBox(IWindow* owner) : owner_(owner) {

@@ -60,6 +60,9 @@ Layout layout(std::uint32_t flags);
 // The raw result of a box's first button: the answer when no box can be shown.
 unsigned long firstButtonResult(std::uint32_t flags);
 
+// The platform refused to show the box: the windowing error for "MessageBoxIndirect".
+[[noreturn]] void raiseShowFailure();
+
 } // namespace IMessageBoxLogic
 
 // The hooks each backend provides to show one box.

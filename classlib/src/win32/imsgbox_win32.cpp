@@ -63,13 +63,7 @@ unsigned long IMessageBoxPlatform::show(IWindow* owner, const char* text, const 
     parameters.lpfnMsgBoxCallback = nullptr;
     parameters.dwLanguageId = 0;
     result = static_cast<unsigned long>(MessageBoxIndirectA(&parameters));
-    if (result == 0)
-      raiseWindowingError("MessageBoxIndirect",
-                          IThrowLocation("imsgbox",
-                                         "IMessageBox::showMessageBox(const char*,const char*,"
-                                         "unsigned long,const Style&)",
-                                         674),
-                          IException::invalidRequest, IException::recoverable);
+    if (result == 0) IMessageBoxLogic::raiseShowFailure();
   }
 
   MSG after;

@@ -27,15 +27,6 @@ using IMessageBoxLogic::Layout;
 const int kMargin = 12, kIconSize = 32, kIconGap = 12, kButtonGap = 8;
 const int kMinButtonWidth = 75, kMinButtonHeight = 23;
 
-[[noreturn]] void raiseBoxFailure() {
-  raiseWindowingError("MessageBoxIndirect",
-                      IThrowLocation("imsgbox",
-                                     "IMessageBox::showMessageBox(const char*,const char*,"
-                                     "unsigned long,const Style&)",
-                                     674),
-                      IException::invalidRequest, IException::recoverable);
-}
-
 // Cuts at line ends (a carriage return before one is dropped), then wraps each line at blanks
 // to fit width; a word wider than the width is cut between characters.
 std::vector<std::string> wrapText(Display* d, XftFont* font, const std::string& text, int width) {
@@ -507,7 +498,7 @@ unsigned long IMessageBoxPlatform::show(IWindow* owner, const char* text, const 
   Layout layout = IMessageBoxLogic::layout(flags);
   if (layout.buttons.empty()) {
     errno = EINVAL; // a button set the platform does not have
-    raiseBoxFailure();
+    IMessageBoxLogic::raiseShowFailure();
   }
   IX11::Connection connection{};
   if (!IX11::openPrivate(connection)) {
@@ -523,7 +514,7 @@ unsigned long IMessageBoxPlatform::show(IWindow* owner, const char* text, const 
                               &attributes)) {
       IX11::closePrivate(connection);
       errno = EINVAL;
-      raiseBoxFailure();
+      IMessageBoxLogic::raiseShowFailure();
     }
   }
   unsigned long result;
@@ -532,7 +523,7 @@ unsigned long IMessageBoxPlatform::show(IWindow* owner, const char* text, const 
     if (!dialog.openFonts()) {
       IX11::closePrivate(connection);
       errno = ENOENT; // no font to draw with
-      raiseBoxFailure();
+      IMessageBoxLogic::raiseShowFailure();
     }
     dialog.build(owner, IX11::toUtf8(text), IX11::toUtf8(title));
     result = dialog.run();
@@ -540,7 +531,7 @@ unsigned long IMessageBoxPlatform::show(IWindow* owner, const char* text, const 
   IX11::closePrivate(connection);
   if (result == 0) {
     errno = ECANCELED;
-    raiseBoxFailure();
+    IMessageBoxLogic::raiseShowFailure();
   }
   return result;
 }
