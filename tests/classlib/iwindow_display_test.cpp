@@ -17,22 +17,14 @@
 #include "iexcept.hpp"
 #include "imsgbox.hpp"
 #include "imsgboxlogic.hpp"
+#include "quietlogger.hpp"
 
 namespace {
 
-class QuietLogger : public IExceptionLogger {
-public:
-  void writeLine(const char*) override {}
-};
-
 class Display : public ::testing::Test {
 protected:
-  void SetUp() override { previous_ = IException::setLogger(&quiet_); }
-  void TearDown() override { IException::setLogger(previous_); }
-
 private:
   QuietLogger quiet_;
-  IExceptionLogger* previous_ = nullptr;
 };
 
 // Counts the commands per id and ends the loop when the expected number has arrived.

@@ -13,6 +13,7 @@
 
 #include "ienviron.hpp"
 #include "iexcept.hpp"
+#include "quietlogger.hpp"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -88,16 +89,6 @@ void copyFresh(const std::string& from, const std::string& to) {
   fs::remove(to);
   fs::copy_file(from, to);
 }
-
-class QuietLogger : public IExceptionLogger {
-public:
-  QuietLogger() : previous_(IException::setLogger(this)) {}
-  ~QuietLogger() override { IException::setLogger(previous_); }
-  void writeLine(const char*) override {}
-
-private:
-  IExceptionLogger* previous_;
-};
 
 // Loading name must raise the load error with its exact text.
 void expectLoadError(const std::string& name) {

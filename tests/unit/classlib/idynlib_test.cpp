@@ -12,6 +12,7 @@
 #include "ienviron.hpp"
 #include "iexcept.hpp"
 #include "iresource.hpp"
+#include "quietlogger.hpp"
 
 namespace {
 
@@ -27,16 +28,6 @@ const char* const kExport = "cos";
 #endif
 
 // Keeps the exception records of the expected failures out of the test output.
-class QuietLogger : public IExceptionLogger {
-public:
-  QuietLogger() : previous_(IException::setLogger(this)) {}
-  ~QuietLogger() override { IException::setLogger(previous_); }
-  void writeLine(const char*) override {}
-
-private:
-  IExceptionLogger* previous_;
-};
-
 // Runs call, which must raise IAccessError, and returns it.
 template <typename Call>
 IAccessError expectAccessError(Call call) {

@@ -10,6 +10,7 @@
 
 #include "iexcept.hpp"
 #include "iwindow.hpp"
+#include "quietlogger.hpp"
 
 namespace {
 
@@ -27,20 +28,11 @@ private:
   IString text_;
 };
 
-// Keeps the library's log records out of the test output.
-class QuietLogger : public IExceptionLogger {
-public:
-  void writeLine(const char*) override {}
-};
 
 class MessageBoxRules : public ::testing::Test {
 protected:
-  void SetUp() override { previous_ = IException::setLogger(&quiet_); }
-  void TearDown() override { IException::setLogger(previous_); }
-
 private:
   QuietLogger quiet_;
-  IExceptionLogger* previous_ = nullptr;
 };
 
 std::vector<std::string> labels(const Layout& layout) {
