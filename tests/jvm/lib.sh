@@ -36,9 +36,13 @@ run() {
   finish_run
 }
 
-# -Xcheck:jni reports misuse as warnings (or fatal errors) on the VM's output streams.
+# -Xcheck:jni reports misuse as warnings (or fatal errors) on the VM's output streams. The same
+# option also has the VM's watcher thread compare its signal handlers now and then; while the
+# process exits that check can catch the handlers mid-teardown and print "SIGSEGV handler
+# modified!", which says nothing about JNI use and is left out here.
 no_jni_warnings() {
-  if grep -qiE 'WARNING|FATAL ERROR' "$work/$last.err" "$work/$last.out"; then
+  if cat "$work/$last.err" "$work/$last.out" | grep -v -E 'handler modified!$' |
+       grep -qiE 'WARNING|FATAL ERROR'; then
     fail "the JVM reported JNI misuse"
     show
   fi
