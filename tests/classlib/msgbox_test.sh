@@ -5,22 +5,8 @@
 set -u
 boxshow=$1
 rig=${QUILLET_SOURCE_DIR:?}/tests/rig
-case $boxshow in *.exe) platform=win ;; *) platform=x11 ;; esac
-if [ "$platform" = x11 ] && [ -z "${MSGBOX_TEST_XVFB:-}" ]; then
-  MSGBOX_TEST_XVFB=1 exec "$rig/with-xvfb" -- bash "$0" "$@"
-fi
-# Wine may start its services and desktop from a program of this script, and they keep the
-# standard output they inherit: run the script with a file as its output, so that ctest's
-# pipe closes when the script ends.
-if [ -z "${MSGBOX_TEST_INNER:-}" ]; then
-  log=$(mktemp)
-  status=0
-  MSGBOX_TEST_INNER=1 bash "$0" "$@" >"$log" 2>&1 </dev/null || status=$?
-  cat "$log"
-  rm -f "$log"
-  exit $status
-fi
-export BOXDRIVER_PLATFORM=$platform
+source "$rig/stage.sh"
+rig_stage "$boxshow" "$0" "$@"
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 failures=0 n=0 pid=

@@ -9,22 +9,8 @@
 set -u
 rig=${QUILLET_SOURCE_DIR:?}/tests/rig
 source_dir=$QUILLET_SOURCE_DIR
-case $QUILLET in *.exe) platform=win ;; *) platform=x11 ;; esac
-if [ "$platform" = x11 ] && [ -z "${QUILLET_TEST_XVFB:-}" ]; then
-  QUILLET_TEST_XVFB=1 exec "$rig/with-xvfb" -- bash "$0" "$@"
-fi
-# Wine's services, started by the first Windows program here, keep the output they inherit:
-# the script writes to a file, so that ctest's pipe closes when the script ends.
-if [ -z "${QUILLET_TEST_INNER:-}" ]; then
-  log=$(mktemp)
-  status=0
-  QUILLET_TEST_INNER=1 bash "$0" "$@" >"$log" 2>&1 </dev/null || status=$?
-  cat "$log"
-  rm -f "$log"
-  exit $status
-fi
-
-export BOXDRIVER_PLATFORM=$platform
+source "$rig/stage.sh"
+rig_stage "$QUILLET" "$0" "$@"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0 runs=0 case=
