@@ -30,6 +30,7 @@
 #include "idynlib.hpp"
 #include "ienviron.hpp"
 #include "iexcept.hpp"
+#include "iapplication.hpp"
 #include "iframe.hpp"
 #include "istring.hpp"
 #include "iwindow.hpp"

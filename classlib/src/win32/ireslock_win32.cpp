@@ -1,5 +1,5 @@
 // IPrivateResource on Windows: a critical section (recursive by nature).
-#include "iresource.hpp"
+#include "ireslock.hpp"
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
 // IPrivateResource on POSIX: a recursive pthread mutex.
-#include "iresource.hpp"
+#include "ireslock.hpp"
 
 #include <new>
 
