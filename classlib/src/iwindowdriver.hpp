@@ -98,6 +98,15 @@ public:
   virtual void setBorder(bool on) = 0;
 };
 
+// Room around the text inside a text control, in pixels: the portable minimum sizes include it,
+// and the drivers draw the text inside it (below the border line when there is one).
+namespace ITextMargins {
+const long staticX = 2, staticY = 1;
+const long infoX = 4, infoY = 2;
+// The border line along an information area's top edge.
+const long border = 1;
+} // namespace ITextMargins
+
 namespace IWindowPrivate {
 // Whether window is the library's object window (without making one).
 bool isObjectWindow(const IWindow* window);
