@@ -16,6 +16,7 @@ bool startBridge(LauncherState& state) {
     state.bridgeLibrary = new IDynamicLinkLibrary(bridgeName);
     // The bridge creates the VM on this thread; its own failures there end the process.
     callEntryPoint<DymInitializeJVMFunction>(*state.bridgeLibrary, initializeEntry, toolName);
+    state.bridgeReady = true;
     return true;
   } catch (IException&) {
     state.messageBox.setTitle(QuilletText::titleTessaran);

@@ -6,14 +6,17 @@
 #include "bridgestart.hpp"
 #include "discovery.hpp"
 #include "iexcept.hpp"
+#include "iapplication.hpp"
 #include "iwindow.hpp"
 #include "launcherstate.hpp"
+#include "mainwindow.hpp"
 #include "messages.hpp"
 
 namespace {
 
 const char* const externalStartSwitch = "/ajs";
 const long smallestRefusedWidth = 800; // this width and less are refused
+const unsigned long mainWindowId = 1003;
 
 // Measures the desktop. False (after telling the user) when the launcher is to end: the
 // desktop is 800 pixels wide or less, or there is no display to show anything on.
@@ -68,6 +71,18 @@ void runMainSequence(LauncherState& state, int argc, const char* const* argv) {
 
   if (!checkDisplay(state)) return;
 
-  // The main window (whose construction starts the Java application) and the event loop
-  // follow here.
+  // The window's construction starts the application; on the external route it does not
+  // return.
+  MainWindow window(mainWindowId, state);
+
+  // The loop keeps the process, and the application in it, alive until the application ends
+  // the process. A start that did not run the application has nothing to keep alive.
+  if (window.hostsApplication()) {
+    try {
+      IApplication::current().run();
+    } catch (IException& exception) {
+      state.messageBox.setTitle(QuilletText::titleTessaranError);
+      state.messageBox.show(exception);
+    }
+  }
 }

@@ -22,16 +22,16 @@ public:
   private:
     std::uint32_t bits_;
   };
-  static constexpr Style titleBar = Style(0x0001);
-  static constexpr Style systemMenu = Style(0x0002);
-  static constexpr Style border = Style(0x0004);
-  static constexpr Style minimizeButton = Style(0x0008);
+  static const Style titleBar;
+  static const Style systemMenu;
+  static const Style border;
+  static const Style minimizeButton;
   // A sizing border and the maximize button.
-  static constexpr Style sizingBorder = Style(0x0010);
+  static const Style sizingBorder;
   // Loads the accelerator table with the frame's identifier from the program's resources.
-  static constexpr Style accelerator = Style(0x0020);
+  static const Style accelerator;
   // Sets the icon with the frame's identifier from the program's resources.
-  static constexpr Style appIcon = Style(0x0040);
+  static const Style appIcon;
   // Title bar, system menu, border and minimize button: a frame that keeps its size.
   static Style defaultStyle() noexcept { return titleBar | systemMenu | border | minimizeButton; }
 

@@ -13,13 +13,13 @@ namespace {
 IFrameDriver* frameDriver(IWindowDriver* driver) { return static_cast<IFrameDriver*>(driver); }
 } // namespace
 
-constexpr IFrameWindow::Style IFrameWindow::titleBar;
-constexpr IFrameWindow::Style IFrameWindow::systemMenu;
-constexpr IFrameWindow::Style IFrameWindow::border;
-constexpr IFrameWindow::Style IFrameWindow::minimizeButton;
-constexpr IFrameWindow::Style IFrameWindow::sizingBorder;
-constexpr IFrameWindow::Style IFrameWindow::accelerator;
-constexpr IFrameWindow::Style IFrameWindow::appIcon;
+const IFrameWindow::Style IFrameWindow::titleBar(0x0001);
+const IFrameWindow::Style IFrameWindow::systemMenu(0x0002);
+const IFrameWindow::Style IFrameWindow::border(0x0004);
+const IFrameWindow::Style IFrameWindow::minimizeButton(0x0008);
+const IFrameWindow::Style IFrameWindow::sizingBorder(0x0010);
+const IFrameWindow::Style IFrameWindow::accelerator(0x0020);
+const IFrameWindow::Style IFrameWindow::appIcon(0x0040);
 
 IFrameWindow::IFrameWindow(unsigned long id, const Style& style) : IWindow(id, nullptr) {
   IResourceLibrary resources;
