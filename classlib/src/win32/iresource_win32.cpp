@@ -26,7 +26,8 @@ HMODULE program() { return GetModuleHandleA(nullptr); }
     code = ERROR_RESOURCE_NAME_NOT_FOUND;
   char callText[64];
   std::snprintf(callText, sizeof callText, "%s(%lu)", call, id);
-  raiseSystemError(code, callText, IThrowLocation("iresource", function, line));
+  raiseSystemError(code, callText, IThrowLocation("iresource", function, line),
+                   IException::invalidRequest);
 }
 
 LPCSTR resourceName(unsigned long id) { return MAKEINTRESOURCEA(static_cast<WORD>(id)); }
