@@ -139,8 +139,8 @@ public:
       flags |= RDW_UPDATENOW;
     RedrawWindow(hwnd_, nullptr, nullptr, flags);
     if (immediate) {
-      // Wine: what was painted reaches the X server only when the thread next looks at its
-      // queue; the caller runs no loop, so push it out now.
+      // GDI may keep a thread's drawing calls in a batch until the thread next takes a
+      // message; the caller is about to run no loop for a while.
       GdiFlush();
     }
     rethrowPendingException();

@@ -7,6 +7,8 @@
 //   windriver close [--title T] [--timeout S]   what the close box does (SC_CLOSE)
 //   windriver gone  [--title T] [--timeout S]   wait until no such window is left
 //   windriver list                              every visible top-level window
+//   windriver tree  --title T [--timeout S]     a top-level window (shown or hidden), its
+//                                               styles and every window inside it
 // Without --title the first message box (dialog class #32770) is taken. Exit status: 0 done,
 // 1 bad usage, 2 timeout, 3 no such button.
 #include <windows.h>
@@ -21,6 +23,7 @@ namespace {
 
 struct Options {
   std::string verb;
+  bool hiddenToo = false; // tree: a hidden window is found too
   std::string title;
   bool anyTitle = true;
   std::string button;
@@ -60,7 +63,7 @@ struct Search {
 
 BOOL CALLBACK matchWindow(HWND hwnd, LPARAM data) {
   auto* search = reinterpret_cast<Search*>(data);
-  if (!IsWindowVisible(hwnd))
+  if (!IsWindowVisible(hwnd) && !search->options->hiddenToo)
     return TRUE;
   bool matches = search->options->anyTitle ? classOf(hwnd) == "#32770"
                                            : textOf(hwnd) == search->options->title;
@@ -218,6 +221,58 @@ void describe(HWND hwnd) {
   std::fflush(stdout);
 }
 
+BOOL CALLBACK collectDescendant(HWND hwnd, LPARAM data) {
+  reinterpret_cast<std::vector<HWND>*>(data)->push_back(hwnd);
+  return TRUE;
+}
+
+const char* yesNo(bool value) { return value ? "yes" : "no"; }
+
+// The window's rectangle in the client coordinates of root (a top-level window).
+RECT rectIn(HWND hwnd, HWND root) {
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  MapWindowPoints(nullptr, root, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+int depthBelow(HWND hwnd, HWND root) {
+  int depth = 0;
+  for (HWND w = hwnd; w != nullptr && w != root; w = GetParent(w))
+    ++depth;
+  return depth;
+}
+
+// The window's own facts, then one line per window inside it, parents before their children:
+//   child: DEPTH CLASS LEFT TOP RIGHT BOTTOM visible|hidden TEXT
+// (the rectangle in the top-level window's client coordinates; visible: the window's own
+// WS_VISIBLE, whatever its parents; the text to the end of the line).
+void describeTree(HWND hwnd) {
+  RECT frame, client;
+  GetWindowRect(hwnd, &frame);
+  GetClientRect(hwnd, &client);
+  MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  LONG exStyle = GetWindowLongA(hwnd, GWL_EXSTYLE);
+  std::printf("title: %s\n", textOf(hwnd).c_str());
+  std::printf("class: %s\n", classOf(hwnd).c_str());
+  std::printf("frame: %ld %ld %ld %ld\n", frame.left, frame.top, frame.right, frame.bottom);
+  std::printf("client: %ld %ld %ld %ld\n", client.left, client.top, client.right, client.bottom);
+  std::printf("visible: %s\n", yesNo(IsWindowVisible(hwnd) != 0));
+  std::printf("enabled: %s\n", yesNo(IsWindowEnabled(hwnd) != 0));
+  std::printf("appwindow: %s\n", yesNo((exStyle & WS_EX_APPWINDOW) != 0));
+  std::printf("toolwindow: %s\n", yesNo((exStyle & WS_EX_TOOLWINDOW) != 0));
+  std::vector<HWND> all;
+  EnumChildWindows(hwnd, collectDescendant, reinterpret_cast<LPARAM>(&all));
+  for (HWND child : all) {
+    RECT r = rectIn(child, hwnd);
+    std::printf("child: %d %s %ld %ld %ld %ld %s %s\n", depthBelow(child, hwnd), classOf(child).c_str(),
+                r.left, r.top, r.right, r.bottom,
+                (GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE) ? "visible" : "hidden",
+                textOf(child).c_str());
+  }
+  std::fflush(stdout);
+}
+
 BOOL CALLBACK listWindow(HWND hwnd, LPARAM) {
   if (IsWindowVisible(hwnd))
     std::printf("window: %s (%s)\n", textOf(hwnd).c_str(), classOf(hwnd).c_str());
@@ -226,7 +281,7 @@ BOOL CALLBACK listWindow(HWND hwnd, LPARAM) {
 
 int usage(const char* message) {
   std::fprintf(stderr, "windriver: %s\n"
-                       "usage: windriver wait|press|key|close|gone|list [--title T] [--button LABEL] "
+                       "usage: windriver wait|press|key|close|gone|list|tree [--title T] [--button LABEL] "
                        "[--key Return|Escape] [--timeout S]\n", message);
   return 1;
 }
@@ -273,8 +328,14 @@ int main(int argc, char** argv) {
     }
     return 0;
   }
-  if (options.verb != "wait" && options.verb != "press" && options.verb != "key" && options.verb != "close")
+  if (options.verb != "wait" && options.verb != "press" && options.verb != "key" &&
+      options.verb != "close" && options.verb != "tree")
     return usage(("unknown verb " + options.verb).c_str());
+  if (options.verb == "tree") {
+    if (options.anyTitle)
+      return usage("tree needs --title");
+    options.hiddenToo = true;
+  }
   if (options.verb == "press" && options.button.empty())
     return usage("press needs --button");
   if (options.verb == "key" && options.key != "Return" && options.key != "Escape")
@@ -286,6 +347,8 @@ int main(int argc, char** argv) {
 
   if (options.verb == "wait") {
     describe(hwnd);
+  } else if (options.verb == "tree") {
+    describeTree(hwnd);
   } else if (options.verb == "press") {
     for (HWND child : childrenOf(hwnd)) {
       if (isButton(child) && withoutMnemonic(textOf(child)) == options.button) {
