@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdlib>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -471,6 +473,90 @@ TEST_F(Win32Window, AFrameClosedByThePlatformTakesItsChildrenWithIt) {
   // The objects still answer, and go without touching the windows that are gone.
   EXPECT_EQ(splash.maker.text(), "Obel");
   splash.maker.setText("still here");
+}
+
+// What the rig's windriver prints for `tree`, run as another process while this thread runs no
+// loop (it reads the windows without asking this process).
+std::string windriverTree(const char* title) {
+  const char* build = std::getenv("QUILLET_BUILD_DIR");
+  if (build == nullptr)
+    return "QUILLET_BUILD_DIR is not set";
+  std::string program = std::string("Z:") + build + "/rig-bin/windriver.exe";
+  for (char& c : program)
+    if (c == '/')
+      c = '\\';
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE readEnd, writeEnd;
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
+    return "no pipe";
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = writeEnd;
+  startup.hStdError = writeEnd;
+  PROCESS_INFORMATION process = {};
+  std::string command = "\"" + program + "\" tree --title \"" + title + "\" --timeout 10";
+  BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                &startup, &process);
+  CloseHandle(writeEnd);
+  std::string output;
+  if (started) {
+    char buffer[4096];
+    DWORD got;
+    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0)
+      output.append(buffer, got);
+    WaitForSingleObject(process.hProcess, 30000);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+  } else {
+    output = "cannot start " + program;
+  }
+  CloseHandle(readEnd);
+  output.erase(std::remove(output.begin(), output.end(), '\r'), output.end());
+  return output;
+}
+
+std::string line(const char* key, const IRectangle& r) {
+  std::ostringstream text;
+  text << key << ": " << r.left() << ' ' << r.top() << ' ' << r.right() << ' ' << r.bottom() << '\n';
+  return text.str();
+}
+
+std::string childLine(int depth, const char* className, const IRectangle& r, const char* text) {
+  std::ostringstream line;
+  line << "child: " << depth << ' ' << className << ' ' << r.left() << ' ' << r.top() << ' '
+       << r.right() << ' ' << r.bottom() << " visible" << (*text ? " " : "") << text << '\n';
+  return line.str();
+}
+
+TEST_F(Win32Window, TheTestDriverReadsTheFramesTreeShownAndRetired) {
+  Splash splash;
+  splash.frame.show();
+  std::string tree = windriverTree("Window test frame");
+  IRectangle status = splash.status.rect();
+  // The client area holds the canvas and, below it, the status line.
+  IRectangle clientArea(200, 150, 200 + status.right(), 150 + status.bottom());
+  std::string head = "title: Window test frame\nclass: IFrameWindow\n" + line("frame", splash.frame.rect()) +
+                     line("client", clientArea) +
+                     "visible: yes\nenabled: yes\nappwindow: yes\ntoolwindow: no\n";
+  EXPECT_EQ(tree.substr(0, head.size()), head) << tree;
+  // The canvas's children are in its coordinates, which are the client area's.
+  for (const std::string& child :
+       {childLine(1, "ICanvas", splash.client.rect(), ""),
+        childLine(2, "IStaticText", splash.maker.rect(), "Obel"),
+        childLine(2, "IStaticText", splash.version.rect(), "A line & an ampersand"),
+        childLine(2, "IBitmapControl", splash.picture.rect(), ""),
+        childLine(1, "IInfoArea", status, "Please wait...")})
+    EXPECT_NE(tree.find(child), std::string::npos) << child << "in\n" << tree;
+
+  // Retired as the launcher retires it: still found, and its state shows.
+  splash.frame.disable();
+  splash.frame.hide();
+  splash.frame.removeFromTaskBar();
+  tree = windriverTree("Window test frame");
+  for (const char* state : {"visible: no\n", "enabled: no\n", "appwindow: no\n", "toolwindow: yes\n"})
+    EXPECT_NE(tree.find(state), std::string::npos) << state << "in\n" << tree;
 }
 
 } // namespace

@@ -244,7 +244,7 @@ int depthBelow(HWND hwnd, HWND root) {
 }
 
 // The window's own facts, then one line per window inside it, parents before their children:
-//   child: DEPTH CLASS LEFT TOP RIGHT BOTTOM visible|hidden TEXT
+//   child: DEPTH CLASS LEFT TOP RIGHT BOTTOM visible|hidden[ TEXT]
 // (the rectangle in the top-level window's client coordinates; visible: the window's own
 // WS_VISIBLE, whatever its parents; the text to the end of the line).
 void describeTree(HWND hwnd) {
@@ -265,10 +265,11 @@ void describeTree(HWND hwnd) {
   EnumChildWindows(hwnd, collectDescendant, reinterpret_cast<LPARAM>(&all));
   for (HWND child : all) {
     RECT r = rectIn(child, hwnd);
-    std::printf("child: %d %s %ld %ld %ld %ld %s %s\n", depthBelow(child, hwnd), classOf(child).c_str(),
+    std::string text = textOf(child);
+    std::printf("child: %d %s %ld %ld %ld %ld %s%s%s\n", depthBelow(child, hwnd), classOf(child).c_str(),
                 r.left, r.top, r.right, r.bottom,
                 (GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE) ? "visible" : "hidden",
-                textOf(child).c_str());
+                text.empty() ? "" : " ", text.c_str());
   }
   std::fflush(stdout);
 }
