@@ -91,6 +91,7 @@ public:
     // scales the one image to both.
     SendMessageA(hwnd(), WM_SETICON, ICON_BIG, handle);
     SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, handle);
+    rethrowPendingException();
   }
 
   void removeFromTaskBar() override {
@@ -109,6 +110,7 @@ public:
                  SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     if (visible)
       ShowWindow(frame, SW_SHOWNA);
+    rethrowPendingException();
   }
 
   void setAccelerators(const IAccelTblHandle& table) override {

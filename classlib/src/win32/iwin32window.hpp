@@ -96,13 +96,25 @@ public:
     }
   }
 
+  // The platform sends the window messages from inside these calls: what a handler raised
+  // there comes out at their end.
   void setText(const IString& text) override {
     SetWindowTextA(hwnd_, text);
     InvalidateRect(hwnd_, nullptr, TRUE);
+    rethrowPendingException();
   }
-  void show(bool visible) override { ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE); }
-  void enable(bool enabled) override { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
-  void setFocus() override { SetFocus(hwnd_); }
+  void show(bool visible) override {
+    ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
+    rethrowPendingException();
+  }
+  void enable(bool enabled) override {
+    EnableWindow(hwnd_, enabled ? TRUE : FALSE);
+    rethrowPendingException();
+  }
+  void setFocus() override {
+    SetFocus(hwnd_);
+    rethrowPendingException();
+  }
 
   void moveSizeTo(const IRectangle& rect) override {
     // The portable window lays out after the move itself: no second layout from WM_SIZE.
@@ -110,6 +122,7 @@ public:
     SetWindowPos(hwnd_, nullptr, rect.left(), rect.top(), rect.width(), rect.height(),
                  SWP_NOZORDER | SWP_NOACTIVATE);
     moving_ = false;
+    rethrowPendingException();
   }
 
   IRectangle rect() const override {

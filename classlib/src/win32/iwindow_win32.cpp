@@ -138,14 +138,23 @@ HWND IWin32::createWindow(MessageTarget* target, DWORD exStyle, const char* clas
                           const char* text, DWORD style, const Placement& placement, HWND parent,
                           unsigned long id, const char* function, unsigned long line) {
   registerClasses();
+  rethrowPendingException(); // an earlier call's, not this window's
   // A child's menu handle is its identifier (GetDlgCtrlID); a top-level window has no menu.
   HMENU menu = (style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)) : nullptr;
   HWND hwnd = CreateWindowExA(exStyle, className, text, style, placement.x, placement.y,
                               placement.width, placement.height, parent, menu, thisModule(), target);
-  if (hwnd == nullptr)
+  if (hwnd == nullptr) {
+    // A handler that failed while the window was made is the reason the platform gives up.
+    rethrowPendingException();
     raiseWindowingError("CreateWindowEx", IThrowLocation("iwindow", function, line),
                         IException::outOfWindowResource);
-  rethrowPendingException();
+  }
+  if (pendingException) {
+    // A handler failed while the window was made: the driver that would own it is not made.
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd);
+    rethrowPendingException();
+  }
   return hwnd;
 }
 

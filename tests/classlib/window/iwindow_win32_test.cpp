@@ -475,6 +475,32 @@ TEST_F(Win32Window, AFrameClosedByThePlatformTakesItsChildrenWithIt) {
   splash.maker.setText("still here");
 }
 
+// A frame whose layout fails while armed.
+class FailingFrame : public IFrameWindow {
+public:
+  FailingFrame() : IFrameWindow("Failing layout") {}
+  bool armed = false;
+
+protected:
+  void sizeChanged() override {
+    if (armed)
+      throw IInvalidRequest("layout failed");
+    IFrameWindow::sizeChanged();
+  }
+};
+
+TEST_F(Win32Window, AnExceptionRaisedInsideThePlatformComesOutOfTheCallThatCausedIt) {
+  // The tool-window frame is smaller: the platform sizes the client area, and the window lays
+  // out from inside user32.
+  FailingFrame frame;
+  frame.armed = true;
+  EXPECT_THROW(frame.removeFromTaskBar(), IInvalidRequest);
+  // Nothing is left over for the next window.
+  IFrameWindow next("Next");
+  EXPECT_TRUE(next.isValid());
+  frame.armed = false;
+}
+
 // What the rig's windriver prints for `tree`, run as another process while this thread runs no
 // loop (it reads the windows without asking this process).
 std::string windriverTree(const char* title) {
