@@ -27,10 +27,10 @@ IString javaExecutable() {
 
 // Without a bridge whose virtual machine exists there is nothing to call: the start fails as a
 // missing entry point would, instead of calling into a library that is not there.
-void requireBridge(const LauncherState& state, const char* entry) {
+void requireBridge(const LauncherState& state) {
   if (state.bridgeLibrary == nullptr || !state.bridgeReady) {
     IInvalidRequest exception(QuilletText::bridgeNotStarted, 0, IException::unrecoverable);
-    exception.addLocation(IThrowLocation("appstart", entry, __LINE__));
+    exception.addLocation(IThrowLocation("appstart", "startInProcess(MainWindow&,LauncherState&)", __LINE__));
     throw exception;
   }
 }
@@ -45,20 +45,22 @@ void retire(MainWindow& window) {
 } // namespace
 
 bool startInProcess(MainWindow& window, LauncherState& state) {
-  try {
-    requireBridge(state, setWindowEntry);
-    IWindow* target = &window;
-    callEntryPoint<DymSetRTNPtrFunction>(*state.bridgeLibrary, setWindowEntry, target);
-  } catch (IException& exception) {
-    state.messageBox.setTitle(QuilletText::titleUnableToStart4);
-    state.messageBox.show(exception);
+  // Without a bridge there is nobody to register with; the start below says why it fails.
+  if (state.bridgeReady) {
+    try {
+      IWindow* target = &window;
+      callEntryPoint<DymSetRTNPtrFunction>(*state.bridgeLibrary, setWindowEntry, target);
+    } catch (IException& exception) {
+      state.messageBox.setTitle(QuilletText::titleUnableToStart4);
+      state.messageBox.show(exception);
+    }
   }
 
   window.showBusy();
 
   bool started = false;
   try {
-    requireBridge(state, callMainEntry);
+    requireBridge(state);
     callEntryPoint<DymCallJavaCodeMPFunction>(*state.bridgeLibrary, callMainEntry, startClass,
                                               startArguments);
     started = true;
