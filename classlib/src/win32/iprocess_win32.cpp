@@ -3,21 +3,30 @@
 
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
 #include <process.h>
-#include <stdio.h>
 
 #include <string>
 #include <vector>
 
 void IProcess::detachStandardStreams() {
-  // The C runtime hands the standard handles to the program it starts: both go to NUL, for
-  // the handles and for the runtime's own streams.
-  HANDLE null = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  // The program started next gets its standard handles from two places: the process's standard
+  // handles and the C runtime's descriptor table, which _execv hands over. Both go to NUL, with
+  // handles it inherits.
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE null = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                             OPEN_EXISTING, 0, nullptr);
-  SetStdHandle(STD_OUTPUT_HANDLE, null);
-  SetStdHandle(STD_ERROR_HANDLE, null);
-  freopen("NUL", "w", stdout);
-  freopen("NUL", "w", stderr);
+  if (null != INVALID_HANDLE_VALUE) {
+    SetStdHandle(STD_OUTPUT_HANDLE, null);
+    SetStdHandle(STD_ERROR_HANDLE, null);
+  }
+  int fd = _open("NUL", _O_WRONLY);
+  if (fd >= 0) {
+    _dup2(fd, 1);
+    _dup2(fd, 2);
+    _close(fd);
+  }
 }
 
 void IProcess::sleep(unsigned long milliseconds) { Sleep(milliseconds); }
