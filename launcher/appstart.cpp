@@ -8,6 +8,7 @@
 #include "launcherstate.hpp"
 #include "mainwindow.hpp"
 #include "messages.hpp"
+#include "trace.hpp"
 
 namespace {
 
@@ -64,6 +65,7 @@ bool startInProcess(MainWindow& window, LauncherState& state) {
     callEntryPoint<DymCallJavaCodeMPFunction>(*state.bridgeLibrary, callMainEntry, startClass,
                                               startArguments);
     started = true;
+    traceStep("main-returned");
   } catch (IException& exception) {
     state.messageBox.setTitle(QuilletText::titleUnableToStart3);
     state.messageBox.show(exception);
@@ -83,6 +85,7 @@ void startExternally(MainWindow& window, LauncherState& state) {
   IProcess::detachStandardStreams();
   window.showBusy();
   IProcess::sleep(pauseBeforeExec);
+  traceStep("exec");
   IProcess::replaceWith(state.javaHome, arguments);
 
   // Only a failed start comes back here: the window goes, and so does the process, quietly.
