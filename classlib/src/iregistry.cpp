@@ -189,11 +189,14 @@ bool isStringType(unsigned long type) {
          type == IRegistry::typeMultiString;
 }
 
-// A part of a text for a problem report, cut short when long.
+// A part of a text for a problem report, cut short when long. Control characters become '?':
+// the report goes to a terminal, which would act on an escape sequence from the file.
 std::string quotedExcerpt(std::string_view text) {
   const std::size_t longest = 24;
   std::string out = "\"";
-  out.append(text.substr(0, longest));
+  for (char c : text.substr(0, longest)) {
+    out += (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) ? '?' : c;
+  }
   if (text.size() > longest) out += "...";
   return out + "\"";
 }

@@ -20,12 +20,12 @@
 #include "recordinglogger.hpp"
 
 // Allocations of 1 MB and more can be made to fail: the reader's buffers are the only ones.
+// Every form of new and delete is replaced, so that all of them meet malloc and free.
 namespace {
 std::atomic<long> largeAllocationsLeft{-1}; // -1: no limit
 const std::size_t largeAllocation = 1 << 20;
-} // namespace
 
-void* operator new(std::size_t size) {
+void* allocate(std::size_t size) {
   if (size >= largeAllocation) {
     long left = largeAllocationsLeft.load();
     if (left == 0) throw std::bad_alloc();
@@ -34,11 +34,29 @@ void* operator new(std::size_t size) {
   if (void* p = std::malloc(size ? size : 1)) return p;
   throw std::bad_alloc();
 }
+
+void* allocateOrNull(std::size_t size) noexcept {
+  try {
+    return allocate(size);
+  } catch (std::bad_alloc&) {
+    return nullptr;
+  }
+}
+} // namespace
+
+void* operator new(std::size_t size) { return allocate(size); }
+void* operator new[](std::size_t size) { return allocate(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocateOrNull(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return allocateOrNull(size); }
 // GCC sees free() meet what a new expression made; this operator new made it with malloc().
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 #pragma GCC diagnostic pop
 
 namespace {

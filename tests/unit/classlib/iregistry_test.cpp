@@ -196,7 +196,9 @@ TEST(IRegistryFile, AMalformedLineCostsOnlyItself) {
       {"\"x\"=\"unclosed", 4, "text without its closing quote", true},
       {"\"x\"=\"a\" trailing", 4, "text after the value: \"trailing\"", true},
       {"\"x\"=dword:1 2", 4, "text after the value", true},
-      {"x=\"a\"", 4, "neither a section, a value nor a comment", true},
+      {"x=\"a\"", 4, "neither a section, a value nor a comment: \"x=\"a\"\"", true},
+      // What the report quotes goes to a terminal: no escape sequence passes.
+      {"\x1b]0;title\x07", 4, "neither a section, a value nor a comment: \"?]0;title?\"", true},
       {"\"x\"", 4, "no \"=\"", true},
       {"\"x\"=word", 4, "data neither in quotes", true},
       {"\"x=\"a\"", 4, "no \"=\"", true},
