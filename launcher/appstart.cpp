@@ -8,6 +8,7 @@
 #include "launcherstate.hpp"
 #include "mainwindow.hpp"
 #include "messages.hpp"
+#include "trace.hpp"
 
 namespace {
 
@@ -27,10 +28,10 @@ IString javaExecutable() {
 
 // Without a bridge whose virtual machine exists there is nothing to call: the start fails as a
 // missing entry point would, instead of calling into a library that is not there.
-void requireBridge(const LauncherState& state, const char* entry) {
+void requireBridge(const LauncherState& state) {
   if (state.bridgeLibrary == nullptr || !state.bridgeReady) {
     IInvalidRequest exception(QuilletText::bridgeNotStarted, 0, IException::unrecoverable);
-    exception.addLocation(IThrowLocation("appstart", entry, __LINE__));
+    exception.addLocation(IThrowLocation("appstart", "startInProcess(MainWindow&,LauncherState&)", __LINE__));
     throw exception;
   }
 }
@@ -45,23 +46,26 @@ void retire(MainWindow& window) {
 } // namespace
 
 bool startInProcess(MainWindow& window, LauncherState& state) {
-  try {
-    requireBridge(state, setWindowEntry);
-    IWindow* target = &window;
-    callEntryPoint<DymSetRTNPtrFunction>(*state.bridgeLibrary, setWindowEntry, target);
-  } catch (IException& exception) {
-    state.messageBox.setTitle(QuilletText::titleUnableToStart4);
-    state.messageBox.show(exception);
+  // Without a bridge there is nobody to register with; the start below says why it fails.
+  if (state.bridgeReady) {
+    try {
+      IWindow* target = &window;
+      callEntryPoint<DymSetRTNPtrFunction>(*state.bridgeLibrary, setWindowEntry, target);
+    } catch (IException& exception) {
+      state.messageBox.setTitle(QuilletText::titleUnableToStart4);
+      state.messageBox.show(exception);
+    }
   }
 
   window.showBusy();
 
   bool started = false;
   try {
-    requireBridge(state, callMainEntry);
+    requireBridge(state);
     callEntryPoint<DymCallJavaCodeMPFunction>(*state.bridgeLibrary, callMainEntry, startClass,
                                               startArguments);
     started = true;
+    traceStep("main-returned");
   } catch (IException& exception) {
     state.messageBox.setTitle(QuilletText::titleUnableToStart3);
     state.messageBox.show(exception);
@@ -74,6 +78,8 @@ bool startInProcess(MainWindow& window, LauncherState& state) {
 }
 
 void startExternally(MainWindow& window, LauncherState& state) {
+  // The last step that can be traced: the streams go next.
+  traceStep("external-start");
   // The home itself becomes the executable's path.
   state.javaHome += javaExecutable();
   const char* arguments[] = {state.javaHome, externalArgument, nullptr};

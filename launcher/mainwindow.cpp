@@ -6,6 +6,7 @@
 #include "iresource.hpp"
 #include "launcherstate.hpp"
 #include "placement.hpp"
+#include "trace.hpp"
 
 namespace {
 
@@ -50,6 +51,7 @@ MainWindow::MainWindow(unsigned long windowId, LauncherState& state, const IFram
       emailLine_(textLineId, &clientCanvas_, &clientCanvas_),
       webLine_(textLineId, &clientCanvas_, &clientCanvas_),
       picture_(pictureId, &pictureCanvas_, &pictureCanvas_, pictureBitmap) {
+  traceStep("window-members");
   setClient(&clientCanvas_);
   handleEventsFor(this);
   statusLine_.setAlignment(IInfoArea::centered);
@@ -60,6 +62,7 @@ MainWindow::MainWindow(unsigned long windowId, LauncherState& state, const IFram
   statusLine_.setText("");
   place();
   show();
+  traceStep("window-shown");
   if (state_.externalStart)
     startExternally(*this, state_);
   else
@@ -134,6 +137,7 @@ void MainWindow::showBusy() {
   statusLine_.setBackgroundColor(IColor::red());
   setMousePointer(busyPointer_);
   refresh(true);
+  traceStep("busy-painted");
 }
 
 void MainWindow::clearBusy() {

@@ -11,6 +11,7 @@
 #include "launcherstate.hpp"
 #include "mainwindow.hpp"
 #include "messages.hpp"
+#include "trace.hpp"
 
 namespace {
 
@@ -57,9 +58,11 @@ bool isExternalStartSwitch(int argc, const char* const* argv) {
 }
 
 void runMainSequence(LauncherState& state, int argc, const char* const* argv) {
+  traceStep("main");
   state.externalStart = isExternalStartSwitch(argc, argv);
 
   EnvironmentOutcome environment = setUpEnvironment(state);
+  traceStep("environment");
   if (environment == EnvironmentOutcome::ended) return;
   if (environment == EnvironmentOutcome::notReady) {
     showNotInstalledMessage();
@@ -70,6 +73,7 @@ void runMainSequence(LauncherState& state, int argc, const char* const* argv) {
   if (!state.externalStart) startBridge(state);
 
   if (!checkDisplay(state)) return;
+  traceStep("display");
 
   // The window's construction starts the application; on the external route it does not
   // return.

@@ -5,7 +5,7 @@
 # and 801 pixels, the switch, the bridge start-up, and the exit status of every end.
 # Environment: QUILLET, LANYARD; on Linux JDK_HOME, VMPROBE_JAR (a Java agent that prints the
 # process it runs in) and SKIP_VM=1 where no VM may be created (sanitizers); under Wine
-# JVMSTUB_DIR, REG_VIEW (/reg:32 or /reg:64) and OBJDUMP.
+# JVMSTUB_DIR and REG_VIEW (/reg:32 or /reg:64). (The program file itself: tests/pe_files.sh.)
 set -u
 rig=${QUILLET_SOURCE_DIR:?}/tests/rig
 source_dir=$QUILLET_SOURCE_DIR
@@ -37,6 +37,9 @@ not_installed_lines() { # the sentence after "system."
 }
 path_box=$(box_lines "$tessaran" error "Unable to aquire current Path information.")
 bridge_box=$(box_lines "$tessaran" error "Unable to load Lanyard.DLL. Either missing or corrupt")
+# The in-process start after a failed bridge start-up: the application cannot run.
+start3_box=$(box_lines "Quillet Error - unable to start #3" error \
+  "The Java application cannot be started: Lanyard.DLL is missing or corrupt.")
 video_box=$(box_lines "$tessaran" warning \
   "Your video mode is set to 800x600 or less resolution. This is not supported by Quillet")
 
@@ -63,6 +66,9 @@ else
 fi
 [ -n "$no_entry" ] && install "$work/app-noentry" "$no_entry"
 mkdir -p "$work/run"
+# The application in the current directory: the tests' start class, whose main returns at once
+# and which ends the process with 0 soon after (under Wine the jvm.dll stand-in plays it).
+[ "$platform" = x11 ] && cp "$STARTER_JAR" "$work/run/dorn.quillet.jar"
 
 # The Windows name of a Unix path: Wine's drive Z: is the root. (Not winepath: it would start
 # Wine, and with it the desktop, on whatever display is current.)
@@ -70,7 +76,8 @@ windows_path() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
 
 # --- the registry ----------------------------------------------------------------------------
 if [ "$platform" = win ]; then
-  export WINEPREFIX=$QUILLET_RIG_DIR/prefix WINEDEBUG=-all
+  source "$rig/wine-env.sh"
+  rig_wine_init "$QUILLET_RIG_DIR" "$QUILLET_WINE_BITS" # the prefix, and the wineserver for on_display
   runtime_dir=$(windows_path "$JVMSTUB_DIR")
   runtime_lib="$runtime_dir\\jvm.dll"
   java_home='C:\Obel\jre'
@@ -221,14 +228,14 @@ on_display() {
   if [ "$platform" = win ]; then
     # Wine keeps the screen its wineserver found: a new one for this display, and after it a
     # new one for the fixture's.
-    wineserver -k; wineserver -w
+    "$rig_wineserver" -k; "$rig_wineserver" -w
     export QUILLET_WINE_DISPLAY=$(cat "$work/display")
   else
     export DISPLAY=$(cat "$work/display")
   fi
   "$@"
   if [ "$platform" = win ]; then
-    wineserver -k; wineserver -w
+    "$rig_wineserver" -k; "$rig_wineserver" -w
     unset QUILLET_WINE_DISPLAY
     "$rig/wine-fixture" start "$QUILLET_RIG_DIR" >/dev/null
   else
@@ -278,6 +285,7 @@ for app in nobridge corrupt noentry; do
   begin "bridge: $app"
   start --app "$work/app-$app" --
   expect_box "$tessaran" "$bridge_box"
+  expect_box "Quillet Error - unable to start #3" "$start3_box"
   expect_end
   expect_vm no
 done
@@ -291,6 +299,7 @@ else
 fi
 start --
 expect_box "$tessaran" "$bridge_box"
+expect_box "Quillet Error - unable to start #3" "$start3_box"
 expect_end
 expect_vm no
 
@@ -327,6 +336,7 @@ fi
 begin "switch with a missing bridge: '/Ajs' loads it"
 start --app "$work/app-nobridge" -- /Ajs
 expect_box "$tessaran" "$bridge_box"
+expect_box "Quillet Error - unable to start #3" "$start3_box"
 expect_end
 
 # --- the display ---------------------------------------------------------------------------------
@@ -345,7 +355,10 @@ display_800() {
 display_801() {
   begin "desktop 801 pixels wide"
   if [ "$vm_cases" = 1 ]; then start --; else start --app "$work/app-nobridge" --; fi
-  [ "$vm_cases" = 1 ] || expect_box "$tessaran" "$bridge_box"
+  if [ "$vm_cases" = 0 ]; then
+    expect_box "$tessaran" "$bridge_box"
+    expect_box "Quillet Error - unable to start #3" "$start3_box"
+  fi
   expect_end
 }
 display_not_ready() {
@@ -406,15 +419,6 @@ if [ "$platform" = x11 ]; then
   grep -qxF "\"RuntimeLib\"=\"$(reg_escape "$runtime_lib")\"" "$IREGISTRY" || fail "RuntimeLib not written"
   "$source_dir/tools/quillet-register" "$work/run" "$IREGISTRY" 2>/dev/null && fail "a directory without libjvm.so was taken"
   grep -qx '"Keep"="me"' "$IREGISTRY" || fail "a refused run changed the file"
-fi
-
-# --- the program file (Windows): a GUI program with nothing beside it but system DLLs -------
-if [ "$platform" = win ]; then
-  begin "quillet.exe is a GUI program that needs system DLLs only"
-  headers=$("$OBJDUMP" -p "$QUILLET")
-  grep -q 'Subsystem.*(Windows GUI)' <<<"$headers" || fail "not a GUI program (a console window would open)"
-  others=$(grep 'DLL Name:' <<<"$headers" | grep -viE ' (kernel32|user32|gdi32|advapi32|msvcrt)\.dll$')
-  [ -z "$others" ] || fail "needs other DLLs: $others"
 fi
 
 [ "$platform" = win ] && reg_clear
