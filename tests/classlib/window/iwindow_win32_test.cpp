@@ -501,9 +501,9 @@ TEST_F(Win32Window, AnExceptionRaisedInsideThePlatformComesOutOfTheCallThatCause
   frame.armed = false;
 }
 
-// What the rig's windriver prints for `tree`, run as another process while this thread runs no
-// loop (it reads the windows without asking this process).
-std::string windriverTree(const char* title) {
+// What the rig's windriver prints for `window`, run as another process while this thread runs
+// no loop (it reads the windows without asking this process).
+std::string windriverWindow(const char* title) {
   const char* build = std::getenv("QUILLET_BUILD_DIR");
   if (build == nullptr)
     return "QUILLET_BUILD_DIR is not set";
@@ -522,7 +522,7 @@ std::string windriverTree(const char* title) {
   startup.hStdOutput = writeEnd;
   startup.hStdError = writeEnd;
   PROCESS_INFORMATION process = {};
-  std::string command = "\"" + program + "\" tree --title \"" + title + "\" --timeout 10";
+  std::string command = "\"" + program + "\" window --title \"" + title + "\" --timeout 10";
   BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                                 &startup, &process);
   CloseHandle(writeEnd);
@@ -543,46 +543,40 @@ std::string windriverTree(const char* title) {
   return output;
 }
 
-std::string line(const char* key, const IRectangle& r) {
+// "X Y WIDTH HEIGHT" of a window on the screen.
+std::string onScreen(const IWindow& window) {
+  RECT r;
+  GetWindowRect(hwndOf(window), &r);
   std::ostringstream text;
-  text << key << ": " << r.left() << ' ' << r.top() << ' ' << r.right() << ' ' << r.bottom() << '\n';
+  text << r.left << ' ' << r.top << ' ' << r.right - r.left << ' ' << r.bottom - r.top;
   return text.str();
 }
 
-std::string childLine(int depth, const char* className, const IRectangle& r, const char* text) {
-  std::ostringstream line;
-  line << "child: " << depth << ' ' << className << ' ' << r.left() << ' ' << r.top() << ' '
-       << r.right() << ' ' << r.bottom() << " visible" << (*text ? " " : "") << text << '\n';
-  return line.str();
-}
-
-TEST_F(Win32Window, TheTestDriverReadsTheFramesTreeShownAndRetired) {
+TEST_F(Win32Window, TheTestDriverReadsTheFrameShownAndRetired) {
   Splash splash;
   splash.frame.show();
-  std::string tree = windriverTree("Window test frame");
-  IRectangle status = splash.status.rect();
-  // The client area holds the canvas and, below it, the status line.
-  IRectangle clientArea(200, 150, 200 + status.right(), 150 + status.bottom());
-  std::string head = "title: Window test frame\nclass: IFrameWindow\n" + line("frame", splash.frame.rect()) +
-                     line("client", clientArea) +
-                     "visible: yes\nenabled: yes\nappwindow: yes\ntoolwindow: no\n";
-  EXPECT_EQ(tree.substr(0, head.size()), head) << tree;
-  // The canvas's children are in its coordinates, which are the client area's.
+  std::string got = windriverWindow("Window test frame");
+  IRectangle frame = splash.frame.rect();
+  std::ostringstream head;
+  head << "window: Window test frame\ngeometry: " << frame.left() << ' ' << frame.top() << ' '
+       << frame.width() << ' ' << frame.height() << "\nvisible: yes\ntaskbar: yes\n"
+       << "client: 200 150 " << splash.status.rect().right() << ' ' << splash.status.rect().bottom()
+       << "\nenabled: yes\nappwindow: yes\ntoolwindow: no\n";
+  EXPECT_EQ(got.substr(0, head.str().size()), head.str()) << got;
   for (const std::string& child :
-       {childLine(1, "ICanvas", splash.client.rect(), ""),
-        childLine(2, "IStaticText", splash.maker.rect(), "Obel"),
-        childLine(2, "IStaticText", splash.version.rect(), "A line & an ampersand"),
-        childLine(2, "IBitmapControl", splash.picture.rect(), ""),
-        childLine(1, "IInfoArea", status, "Please wait...")})
-    EXPECT_NE(tree.find(child), std::string::npos) << child << "in\n" << tree;
+       {"child: ICanvas " + onScreen(splash.client) + " \n", "child: IStaticText " + onScreen(splash.maker) + " Obel\n",
+        "child: IStaticText " + onScreen(splash.version) + " A line & an ampersand\n",
+        "child: IBitmapControl " + onScreen(splash.picture) + " \n",
+        "child: IInfoArea " + onScreen(splash.status) + " Please wait...\n"})
+    EXPECT_NE(got.find(child), std::string::npos) << child << "in\n" << got;
 
   // Retired as the launcher retires it: still found, and its state shows.
   splash.frame.disable();
   splash.frame.hide();
   splash.frame.removeFromTaskBar();
-  tree = windriverTree("Window test frame");
-  for (const char* state : {"visible: no\n", "enabled: no\n", "appwindow: no\n", "toolwindow: yes\n"})
-    EXPECT_NE(tree.find(state), std::string::npos) << state << "in\n" << tree;
+  got = windriverWindow("Window test frame");
+  for (const char* state : {"visible: no\n", "taskbar: no\n", "enabled: no\n", "appwindow: no\n", "toolwindow: yes\n"})
+    EXPECT_NE(got.find(state), std::string::npos) << state << "in\n" << got;
 }
 
 } // namespace

@@ -7,7 +7,7 @@
 //   windriver close [--title T] [--timeout S]   what the close box does (SC_CLOSE)
 //   windriver gone  [--title T] [--timeout S]   wait until no such window is left
 //   windriver list                              every visible top-level window
-//   windriver tree  --title T [--timeout S]     a top-level window (shown or hidden), its
+//   windriver window --title T [--timeout S]    a top-level window (shown or hidden), its
 //                                               styles and every window inside it
 // Without --title the first message box (dialog class #32770) is taken. Exit status: 0 done,
 // 1 bad usage, 2 timeout, 3 no such button.
@@ -23,7 +23,7 @@ namespace {
 
 struct Options {
   std::string verb;
-  bool hiddenToo = false; // tree: a hidden window is found too
+  bool hiddenToo = false; // window: a hidden window is found too
   std::string title;
   bool anyTitle = true;
   std::string button;
@@ -228,48 +228,46 @@ BOOL CALLBACK collectDescendant(HWND hwnd, LPARAM data) {
 
 const char* yesNo(bool value) { return value ? "yes" : "no"; }
 
-// The window's rectangle in the client coordinates of root (a top-level window).
-RECT rectIn(HWND hwnd, HWND root) {
-  RECT r;
-  GetWindowRect(hwnd, &r);
-  MapWindowPoints(nullptr, root, reinterpret_cast<POINT*>(&r), 2);
-  return r;
+// Whether the shell gives the window a task-bar button: an application window always, a tool
+// window never, any other unowned top-level window when it is shown.
+bool hasTaskBarButton(HWND hwnd) {
+  LONG exStyle = GetWindowLongA(hwnd, GWL_EXSTYLE);
+  if (exStyle & WS_EX_APPWINDOW)
+    return true;
+  return !(exStyle & WS_EX_TOOLWINDOW) && GetWindow(hwnd, GW_OWNER) == nullptr;
 }
 
-int depthBelow(HWND hwnd, HWND root) {
-  int depth = 0;
-  for (HWND w = hwnd; w != nullptr && w != root; w = GetParent(w))
-    ++depth;
-  return depth;
-}
-
-// The window's own facts, then one line per window inside it, parents before their children:
-//   child: DEPTH CLASS LEFT TOP RIGHT BOTTOM visible|hidden[ TEXT]
-// (the rectangle in the top-level window's client coordinates; visible: the window's own
-// WS_VISIBLE, whatever its parents; the text to the end of the line).
-void describeTree(HWND hwnd) {
+// The same lines as the X11 half prints (tests/rig/README.md), then what only Windows has:
+//   window: TITLE
+//   geometry: X Y WIDTH HEIGHT        the outer rectangle on the screen
+//   visible: yes|no
+//   taskbar: yes|no
+//   client: X Y WIDTH HEIGHT          the client area on the screen
+//   enabled: yes|no
+//   appwindow: yes|no                 WS_EX_APPWINDOW
+//   toolwindow: yes|no                WS_EX_TOOLWINDOW
+//   child: CLASS X Y WIDTH HEIGHT TEXT   every window inside, parents first, on the screen
+void describeWindow(HWND hwnd) {
   RECT frame, client;
   GetWindowRect(hwnd, &frame);
   GetClientRect(hwnd, &client);
   MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
   LONG exStyle = GetWindowLongA(hwnd, GWL_EXSTYLE);
-  std::printf("title: %s\n", textOf(hwnd).c_str());
-  std::printf("class: %s\n", classOf(hwnd).c_str());
-  std::printf("frame: %ld %ld %ld %ld\n", frame.left, frame.top, frame.right, frame.bottom);
-  std::printf("client: %ld %ld %ld %ld\n", client.left, client.top, client.right, client.bottom);
+  std::printf("window: %s\n", textOf(hwnd).c_str());
+  std::printf("geometry: %ld %ld %ld %ld\n", frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top);
   std::printf("visible: %s\n", yesNo(IsWindowVisible(hwnd) != 0));
+  std::printf("taskbar: %s\n", yesNo(hasTaskBarButton(hwnd)));
+  std::printf("client: %ld %ld %ld %ld\n", client.left, client.top, client.right - client.left, client.bottom - client.top);
   std::printf("enabled: %s\n", yesNo(IsWindowEnabled(hwnd) != 0));
   std::printf("appwindow: %s\n", yesNo((exStyle & WS_EX_APPWINDOW) != 0));
   std::printf("toolwindow: %s\n", yesNo((exStyle & WS_EX_TOOLWINDOW) != 0));
   std::vector<HWND> all;
   EnumChildWindows(hwnd, collectDescendant, reinterpret_cast<LPARAM>(&all));
   for (HWND child : all) {
-    RECT r = rectIn(child, hwnd);
-    std::string text = textOf(child);
-    std::printf("child: %d %s %ld %ld %ld %ld %s%s%s\n", depthBelow(child, hwnd), classOf(child).c_str(),
-                r.left, r.top, r.right, r.bottom,
-                (GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE) ? "visible" : "hidden",
-                text.empty() ? "" : " ", text.c_str());
+    RECT r;
+    GetWindowRect(child, &r);
+    std::printf("child: %s %ld %ld %ld %ld %s\n", classOf(child).c_str(), r.left, r.top, r.right - r.left,
+                r.bottom - r.top, textOf(child).c_str());
   }
   std::fflush(stdout);
 }
@@ -282,7 +280,7 @@ BOOL CALLBACK listWindow(HWND hwnd, LPARAM) {
 
 int usage(const char* message) {
   std::fprintf(stderr, "windriver: %s\n"
-                       "usage: windriver wait|press|key|close|gone|list|tree [--title T] [--button LABEL] "
+                       "usage: windriver wait|press|key|close|gone|list|window [--title T] [--button LABEL] "
                        "[--key Return|Escape] [--timeout S]\n", message);
   return 1;
 }
@@ -330,11 +328,11 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (options.verb != "wait" && options.verb != "press" && options.verb != "key" &&
-      options.verb != "close" && options.verb != "tree")
+      options.verb != "close" && options.verb != "window")
     return usage(("unknown verb " + options.verb).c_str());
-  if (options.verb == "tree") {
+  if (options.verb == "window") {
     if (options.anyTitle)
-      return usage("tree needs --title");
+      return usage("window needs --title");
     options.hiddenToo = true;
   }
   if (options.verb == "press" && options.button.empty())
@@ -348,8 +346,8 @@ int main(int argc, char** argv) {
 
   if (options.verb == "wait") {
     describe(hwnd);
-  } else if (options.verb == "tree") {
-    describeTree(hwnd);
+  } else if (options.verb == "window") {
+    describeWindow(hwnd);
   } else if (options.verb == "press") {
     for (HWND child : childrenOf(hwnd)) {
       if (isButton(child) && withoutMnemonic(textOf(child)) == options.button) {
