@@ -78,6 +78,8 @@ bool startInProcess(MainWindow& window, LauncherState& state) {
 }
 
 void startExternally(MainWindow& window, LauncherState& state) {
+  // The last step that can be traced: the streams go next.
+  traceStep("external-start");
   // The home itself becomes the executable's path.
   state.javaHome += javaExecutable();
   const char* arguments[] = {state.javaHome, externalArgument, nullptr};
@@ -85,7 +87,6 @@ void startExternally(MainWindow& window, LauncherState& state) {
   IProcess::detachStandardStreams();
   window.showBusy();
   IProcess::sleep(pauseBeforeExec);
-  traceStep("exec");
   IProcess::replaceWith(state.javaHome, arguments);
 
   // Only a failed start comes back here: the window goes, and so does the process, quietly.

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "iprocess.hpp"
+
 namespace {
 
 struct Trace {
@@ -26,6 +28,6 @@ void traceStep(const char* step) {
   using namespace std::chrono;
   long long epoch = duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
   long long since = duration_cast<microseconds>(steady_clock::now() - t.begin).count();
-  std::fprintf(stderr, "quillet-trace: %s %lld %lld\n", step, epoch, since);
+  std::fprintf(stderr, "quillet-trace: %s %lld %lld %lu\n", step, epoch, since, IProcess::peakMemoryKiB());
   std::fflush(stderr);
 }

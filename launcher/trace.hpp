@@ -4,7 +4,7 @@
 #ifndef TRACE_HPP
 #define TRACE_HPP
 
-// Writes "quillet-trace: STEP EPOCH_US SINCE_MAIN_US" when tracing; the first call marks main's
+// Writes "quillet-trace: STEP EPOCH_US SINCE_MAIN_US PEAK_KIB" when tracing; the first call marks main's
 // beginning. Costs one environment read at the first call and nothing more when not tracing.
 void traceStep(const char* step);
 

@@ -19,6 +19,9 @@ public:
   // they are. Returns only when the program cannot be started.
   static void replaceWith(const char* path, const char* const* arguments);
 
+  // The largest resident memory of the process so far, in KiB (0 when the platform cannot tell).
+  static unsigned long peakMemoryKiB();
+
   // Ends the process at once with status: no destructors, no exit handlers.
   [[noreturn]] static void endNow(int status);
 

@@ -9,7 +9,11 @@
 // Windows: the real registry. The 32-bit build reads the 32-bit (WOW64) view, the 64-bit build
 // the 64-bit view, so each build finds the runtime registered for its own word size.
 // POSIX: a registry file in the registry editor's export format, named by the environment
-// variable IREGISTRY (default /etc/obel/registry.reg), read afresh by every openKey.
+// variable IREGISTRY (default /etc/obel/registry.reg). It is read and parsed once, and again
+// only when the name or the file changes (another file, size or modification time). A file
+// that cannot serve (not a regular file, larger than 8 MB, unreadable, not in the format) has
+// no keys; a malformed line is skipped. Either is written to the exception logger, once per
+// version of the file; no exception leaves these calls.
 class IRegistry {
 public:
   // An open key; null is never a valid key.
@@ -18,12 +22,12 @@ public:
   // Answers, with the values of the platform's error codes.
   enum Answer : long {
     success = 0,
-    fileNotFound = 2,      // no such key or value (or, on POSIX, no registry file)
+    fileNotFound = 2,      // no such key or value (or, on POSIX, no registry file it can use)
     accessDenied = 5,
     invalidHandle = 6,
     invalidParameter = 87,
     moreData = 234,        // the buffer is too small; totalSize holds the size needed
-    badDatabase = 1009     // POSIX: the registry file is not in the export format
+    badDatabase = 1009     // the registry is corrupt (POSIX: never; a bad file has no keys)
   };
 
   // Registry value types (the raw bytes are returned whatever the type).

@@ -1,26 +1,68 @@
 // The registry file reader behind the POSIX registry: the registry editor's export format.
 #include "iregistryfile.hpp"
 
-#include <cstdint>
+#include <chrono>
+#include <cstring>
+#include <string_view>
 
 #include "iregistry.hpp"
 
 namespace {
 
+const std::string_view headerVersion5 = "Windows Registry Editor Version 5.00";
+const std::string_view headerVersion4 = "REGEDIT4";
+
+// Offsets are kept in 32 bits; the POSIX registry refuses files far smaller than this.
+const std::size_t largestText = std::size_t(1) << 30;
+
+// The roots as written out, and the abbreviations that stand for them.
+const char* const rootNames[][2] = {
+    {"HKLM", "HKEY_LOCAL_MACHINE"}, {"HKCU", "HKEY_CURRENT_USER"},
+    {"HKCR", "HKEY_CLASSES_ROOT"},  {"HKU", "HKEY_USERS"}, {"HKCC", "HKEY_CURRENT_CONFIG"}};
+const std::size_t rootCount = sizeof rootNames / sizeof rootNames[0];
+
 char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool startsWithNoCase(const std::string& text, std::size_t at, const char* prefix) {
-  for (std::size_t i = 0; prefix[i] != '\0'; ++i) {
-    if (at + i >= text.size() || lower(text[at + i]) != lower(prefix[i])) return false;
+bool sameName(const char* a, const char* b, std::size_t length) {
+  for (std::size_t i = 0; i < length; ++i) {
+    if (lower(a[i]) != lower(b[i])) return false;
   }
   return true;
 }
 
-std::string trimmed(const std::string& s) {
+bool sameName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && sameName(a.data(), b.data(), a.size());
+}
+
+bool startsWithNoCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && sameName(text.data(), prefix.data(), prefix.size());
+}
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view trimmed(std::string_view s) {
   std::size_t b = 0, e = s.size();
-  while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
-  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
+  while (b < e && isBlank(s[b])) ++b;
+  while (e > b && isBlank(s[e - 1])) --e;
   return s.substr(b, e - b);
+}
+
+// Hand-written files comment with '#' as often as with the format's own ';'.
+bool isComment(std::string_view trimmedLine) {
+  return !trimmedLine.empty() && (trimmedLine[0] == ';' || trimmedLine[0] == '#');
+}
+
+// What may follow a complete value on its line: nothing, or a comment.
+bool endsTheValue(std::string_view rest) {
+  rest = trimmed(rest);
+  return rest.empty() || rest[0] == ';';
+}
+
+int hexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  c = lower(c);
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
 }
 
 void appendUtf8(std::string& out, std::uint32_t cp) {
@@ -42,13 +84,12 @@ void appendUtf8(std::string& out, std::uint32_t cp) {
 }
 
 // UTF-16LE to the narrow (UTF-8) form, as a narrow-character registry read converts string
-// data; an unpaired surrogate becomes U+FFFD, a trailing odd byte is dropped.
-std::string utf16ToNarrow(const std::string& bytes, std::size_t from = 0) {
-  std::string out;
-  std::size_t n = (bytes.size() - from) / 2;
+// data, appended to out; an unpaired surrogate becomes U+FFFD, a trailing odd byte is dropped.
+void appendNarrow(std::string& out, const char* bytes, std::size_t size) {
+  std::size_t n = size / 2;
   auto unit = [&](std::size_t i) {
-    return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[from + 2 * i])) |
-           (static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[from + 2 * i + 1])) << 8);
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[2 * i])) |
+           (static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[2 * i + 1])) << 8);
   };
   for (std::size_t i = 0; i < n; ++i) {
     std::uint32_t u = unit(i);
@@ -60,52 +101,87 @@ std::string utf16ToNarrow(const std::string& bytes, std::size_t from = 0) {
     }
     appendUtf8(out, u);
   }
-  return out;
 }
 
-int hexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  c = lower(c);
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
+// The file's text in UTF-8. The registry editor writes version 5 files in UTF-16LE with a
+// byte order mark; a file that lost its mark still shows the encoding in its first
+// character, which is ASCII in any registry file (a header letter, a blank or a line end).
+std::string decodedText(std::string bytes) {
+  const unsigned char* b = reinterpret_cast<const unsigned char*>(bytes.data());
+  std::size_t skip = 0;
+  bool wide = false;
+  if (bytes.size() >= 2 && b[0] == 0xFF && b[1] == 0xFE) {
+    wide = true;
+    skip = 2;
+  } else if (bytes.size() >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) {
+    bytes.erase(0, 3);
+    return bytes;
+  } else if (bytes.size() >= 2 && b[0] != 0 && b[0] < 0x80 && b[1] == 0) {
+    wide = true;
+  }
+  if (!wide) return bytes;
+  std::string text;
+  text.reserve((bytes.size() - skip) / 2 + 16);
+  appendNarrow(text, bytes.data() + skip, bytes.size() - skip);
+  return text;
 }
 
-// A quoted name or text from position at (on the opening quote); \\ and \" are the escapes,
-// any other backslash stands for itself. Returns the position after the closing quote, or
-// npos when the quote is not closed.
-std::size_t parseQuoted(const std::string& line, std::size_t at, std::string& out) {
-  out.clear();
-  for (std::size_t i = at + 1; i < line.size(); ++i) {
-    char c = line[i];
-    if (c == '\\' && i + 1 < line.size() && (line[i + 1] == '\\' || line[i + 1] == '"')) {
-      out += line[++i];
-    } else if (c == '"') {
-      return i + 1;
+// The lines of a text, ended by LF, CR LF or a CR alone (as old Macintosh editors write).
+class Lines {
+public:
+  explicit Lines(std::string_view text) : text_(text) {}
+
+  bool next(std::string_view& line) {
+    if (again_) {
+      again_ = false;
+      ++number_;
+      line = last_;
+      return true;
+    }
+    if (position_ >= text_.size()) return false;
+    std::size_t start = position_, i = position_;
+    while (i < text_.size() && text_[i] != '\n' && text_[i] != '\r') ++i;
+    last_ = text_.substr(start, i - start);
+    if (i < text_.size()) i += (text_[i] == '\r' && i + 1 < text_.size() && text_[i + 1] == '\n') ? 2 : 1;
+    position_ = i;
+    ++number_;
+    line = last_;
+    return true;
+  }
+  // The last line is given again by the next call.
+  void putBack() {
+    again_ = true;
+    --number_;
+  }
+  unsigned long number() const { return number_; }
+
+private:
+  std::string_view text_;
+  std::string_view last_;
+  std::size_t position_ = 0;
+  unsigned long number_ = 0;
+  bool again_ = false;
+};
+
+// A quoted name or text from position at (on the opening quote), appended to out; \\ and \"
+// are the escapes, any other backslash stands for itself. Returns the position after the
+// closing quote, or npos when the quote is not closed.
+std::size_t appendQuoted(std::string_view line, std::size_t at, std::string& out) {
+  std::size_t i = at + 1;
+  while (i < line.size()) {
+    std::size_t stop = line.find_first_of("\\\"", i);
+    if (stop == std::string_view::npos) break;
+    out.append(line.data() + i, stop - i);
+    if (line[stop] == '"') return stop + 1;
+    if (stop + 1 < line.size() && (line[stop + 1] == '\\' || line[stop + 1] == '"')) {
+      out += line[stop + 1];
+      i = stop + 2;
     } else {
-      out += c;
+      out += '\\';
+      i = stop + 1;
     }
   }
-  return std::string::npos;
-}
-
-// Comma-separated bytes ("41,42, 00"); a trailing comma is allowed. False on anything else.
-bool parseHexBytes(const std::string& text, std::string& out) {
-  out.clear();
-  std::size_t i = 0;
-  while (true) {
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-    if (i == text.size()) return true;
-    int hi = hexDigit(text[i]);
-    if (hi < 0) return false;
-    int value = hi;
-    ++i;
-    if (i < text.size() && hexDigit(text[i]) >= 0) value = value * 16 + hexDigit(text[i++]);
-    out += static_cast<char>(value);
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-    if (i == text.size()) return true;
-    if (text[i] != ',') return false;
-    ++i;
-  }
+  return std::string_view::npos;
 }
 
 bool isStringType(unsigned long type) {
@@ -113,211 +189,564 @@ bool isStringType(unsigned long type) {
          type == IRegistry::typeMultiString;
 }
 
+// A part of a text for a problem report, cut short when long. Control characters become '?':
+// the report goes to a terminal, which would act on an escape sequence from the file.
+std::string quotedExcerpt(std::string_view text) {
+  const std::size_t longest = 24;
+  std::string out = "\"";
+  for (char c : text.substr(0, longest)) {
+    out += (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) ? '?' : c;
+  }
+  if (text.size() > longest) out += "...";
+  return out + "\"";
+}
+
 } // namespace
 
-bool IRegistryFile::sameName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (lower(a[i]) != lower(b[i])) return false;
+// ---------------------------------------------------------------------------------------
+// The parser: one pass over the lines, every line looked at once.
+
+class IRegistryFile::Parser {
+public:
+  Parser(IRegistryFile& file, std::string_view text) : file_(file), lines_(text) {}
+
+  bool run() {
+    std::string_view line;
+    bool headerSeen = false;
+    while (!headerSeen && lines_.next(line)) {
+      std::string_view t = trimmed(line);
+      if (t.empty() || isComment(t)) continue;
+      if (t == headerVersion5) {
+        unicodeFile_ = true;
+      } else if (t != headerVersion4) {
+        break;
+      }
+      headerSeen = true;
+    }
+    if (!headerSeen) {
+      file_.refusal_ = lines_.number() == 0
+                           ? "it is empty"
+                           : "it does not begin with \"Windows Registry Editor Version 5.00\" or \"REGEDIT4\"";
+      return false;
+    }
+    while (lines_.next(line)) {
+      std::string_view t = trimmed(line);
+      if (t.empty() || isComment(t)) continue;
+      if (t[0] == '[') {
+        section(t);
+      } else if (t == headerVersion5 || t == headerVersion4) {
+        problem(lines_.number(), "a second header line (files joined together?)");
+      } else {
+        value(t);
+      }
+    }
+    return true;
+  }
+
+private:
+  enum class Section { none, key, skipped };
+
+  void problem(unsigned long line, const char* what, std::string_view detail = std::string_view()) {
+    ++file_.problemCount_;
+    file_.lastProblemLine_ = line;
+    if (file_.problems_.size() < problemsKept) {
+      std::string text = what;
+      if (!detail.empty()) text += " " + quotedExcerpt(detail);
+      file_.problems_.push_back(Problem{line, text});
+    }
+  }
+
+  // --- sections ---------------------------------------------------------------------------
+
+  void section(std::string_view t) {
+    const unsigned long line = lines_.number();
+    state_ = Section::skipped;
+    std::size_t close = t.rfind(']');
+    if (close == std::string_view::npos) {
+      problem(line, "section without its closing \"]\"; the values that follow it are skipped");
+      return;
+    }
+    std::string_view path = t.substr(1, close - 1);
+    bool removal = !path.empty() && path[0] == '-';
+    if (removal) path.remove_prefix(1);
+
+    std::size_t depth = 0;
+    for (std::size_t at = 0; at <= path.size();) {
+      std::size_t end = path.find('\\', at);
+      if (end == std::string_view::npos) end = path.size();
+      if (end - at > longestKeyName) {
+        problem(line, "key name longer than 255 characters; the values that follow it are skipped",
+                path.substr(at, end - at));
+        return;
+      }
+      if (end > at) ++depth;
+      at = end + 1;
+    }
+    if (depth == 0) {
+      problem(line, "section without a key name; the values that follow it are skipped");
+      return;
+    }
+    if (depth > deepestKeyPath) {
+      problem(line, "key path deeper than 512 levels; the values that follow it are skipped");
+      return;
+    }
+
+    if (removal) {
+      // Values written under a removed key are ignored, as the registry editor ignores them.
+      KeyId gone = file_.findPath(path);
+      if (gone != noKey) file_.keys_[gone].removed = true;
+      lastPath_.clear(); // it may lead through the removed key
+      return;
+    }
+    current_ = file_.makeKey(path, lastPath_);
+    state_ = Section::key;
+  }
+
+  // --- values -----------------------------------------------------------------------------
+
+  void value(std::string_view t) {
+    const unsigned long line = lines_.number();
+    name_.clear();
+    std::size_t pos;
+    if (t[0] == '@') {
+      pos = 1;
+    } else if (t[0] == '"') {
+      pos = appendQuoted(t, 0, name_);
+      if (pos == std::string_view::npos) return problem(line, "value name without its closing quote");
+      if (name_.size() > longestValueName) {
+        return problem(line, "value name longer than 16383 characters", name_);
+      }
+    } else {
+      return problem(line, "neither a section, a value nor a comment:", t);
+    }
+    while (pos < t.size() && isBlank(t[pos])) ++pos;
+    if (pos >= t.size() || t[pos] != '=') return problem(line, "no \"=\" after the value name");
+    std::string_view data = trimmed(t.substr(pos + 1));
+
+    // The data goes to the store at once; a value that turns out malformed is taken back.
+    std::string& store = file_.store_;
+    const std::size_t mark = store.size();
+    bool removal = false;
+    unsigned long type = IRegistry::typeString;
+    const char* fault = nullptr;
+    std::string_view faultDetail;
+    unsigned long faultLine = line;
+
+    if (!data.empty() && data[0] == '-' && endsTheValue(data.substr(1))) {
+      removal = true;
+    } else if (!data.empty() && data[0] == '"') {
+      std::size_t after = appendQuoted(data, 0, store);
+      if (after == std::string_view::npos) {
+        fault = "text without its closing quote";
+      } else if (!endsTheValue(data.substr(after))) {
+        fault = "text after the value:";
+        faultDetail = trimmed(data.substr(after));
+      } else {
+        store += '\0';
+      }
+    } else if (startsWithNoCase(data, "dword:")) {
+      type = IRegistry::typeDword;
+      fault = dword(data.substr(6), faultDetail);
+    } else if (startsWithNoCase(data, "hex")) {
+      fault = hex(data, type, faultDetail, faultLine);
+    } else {
+      fault = "data neither in quotes nor dword: nor hex:";
+      faultDetail = data;
+    }
+
+    if (fault != nullptr) {
+      store.resize(mark);
+      return problem(faultLine, fault, faultDetail);
+    }
+    if (state_ == Section::none) {
+      store.resize(mark);
+      return problem(line, "value before the first section");
+    }
+    if (state_ == Section::skipped) {
+      store.resize(mark);
+      return;
+    }
+    file_.setValue(current_, name_, removal, type, mark);
+  }
+
+  // Up to eight hex digits, stored as four bytes, least significant first.
+  const char* dword(std::string_view data, std::string_view& detail) {
+    std::size_t end = 0;
+    while (end < data.size() && !isBlank(data[end]) && data[end] != ';') ++end;
+    std::string_view digits = data.substr(0, end);
+    if (!endsTheValue(data.substr(end))) {
+      detail = trimmed(data.substr(end));
+      return "text after the value:";
+    }
+    if (digits.empty()) return "dword value without digits";
+    std::uint32_t v = 0;
+    for (char c : digits) {
+      if (hexDigit(c) < 0) {
+        detail = digits;
+        return "dword value with a character that is not a hex digit:";
+      }
+      v = v * 16 + static_cast<std::uint32_t>(hexDigit(c));
+    }
+    if (digits.size() > 8) {
+      detail = digits;
+      return "dword value of more than 8 hex digits:";
+    }
+    for (int i = 0; i < 4; ++i) file_.store_ += static_cast<char>((v >> (8 * i)) & 0xFF);
+    return nullptr;
+  }
+
+  // "hex:" or "hex(TYPE):" and comma-separated bytes; a line that ends in a backslash goes on
+  // in the next one. A line that cannot go on a value of bytes (it starts with no hex digit)
+  // ends the value as malformed and is read again as a line of its own, so that a stray
+  // backslash costs no section.
+  const char* hex(std::string_view data, unsigned long& type, std::string_view& detail,
+                  unsigned long& faultLine) {
+    std::size_t colon = data.find(':');
+    if (colon == std::string_view::npos) {
+      detail = data;
+      return "data neither in quotes nor dword: nor hex:";
+    }
+    std::string_view kind = data.substr(3, colon - 3);
+    type = IRegistry::typeBinary;
+    if (!kind.empty()) {
+      std::string_view digits = kind.size() >= 2 && kind.front() == '(' && kind.back() == ')'
+                                    ? kind.substr(1, kind.size() - 2) : std::string_view();
+      bool good = !digits.empty() && digits.size() <= 8;
+      unsigned long t = 0;
+      for (char c : digits) {
+        if (hexDigit(c) < 0) good = false;
+        else t = t * 16 + static_cast<unsigned long>(hexDigit(c));
+      }
+      if (!good) {
+        detail = data.substr(0, colon + 1);
+        return "hex value whose type is not 1 to 8 hex digits in parentheses:";
+      }
+      type = t;
+    }
+
+    std::string& store = file_.store_;
+    const std::size_t start = store.size();
+    std::string_view part = data.substr(colon + 1);
+    while (true) {
+      std::size_t comment = part.find(';');
+      if (comment != std::string_view::npos) part = part.substr(0, comment);
+      part = trimmed(part);
+      bool more = !part.empty() && part.back() == '\\';
+      if (more) part = trimmed(part.substr(0, part.size() - 1));
+      if (const char* fault = bytes(part, detail)) {
+        faultLine = lines_.number();
+        return fault;
+      }
+      if (!more) break;
+      std::string_view next;
+      if (!lines_.next(next)) {
+        faultLine = lines_.number();
+        return "hex value that goes on past the end of the file";
+      }
+      part = trimmed(next);
+      if (part.empty() || hexDigit(part[0]) < 0) {
+        lines_.putBack();
+        faultLine = lines_.number();
+        return "hex value whose next line holds no bytes";
+      }
+    }
+    // Version 5 files hold string data in UTF-16; a narrow read gets it converted.
+    if (unicodeFile_ && isStringType(type)) {
+      wide_.assign(store, start, std::string::npos);
+      store.resize(start);
+      appendNarrow(store, wide_.data(), wide_.size());
+    }
+    return nullptr;
+  }
+
+  // Comma-separated bytes of one or two hex digits ("41,42, 00"); a trailing comma is allowed.
+  const char* bytes(std::string_view text, std::string_view& detail) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+      std::size_t end = text.find(',', i);
+      if (end == std::string_view::npos) end = text.size();
+      std::string_view item = trimmed(text.substr(i, end - i));
+      if (item.empty() || item.size() > 2 || hexDigit(item[0]) < 0 ||
+          (item.size() == 2 && hexDigit(item[1]) < 0)) {
+        detail = item.empty() ? text : item;
+        return item.size() > 2 ? "hex value with more than two digits in a byte:"
+                               : "hex value with a byte that is not hex digits:";
+      }
+      int v = hexDigit(item[0]);
+      if (item.size() == 2) v = v * 16 + hexDigit(item[1]);
+      file_.store_ += static_cast<char>(v);
+      i = end + 1;
+    }
+    return nullptr;
+  }
+
+  IRegistryFile& file_;
+  Lines lines_;
+  bool unicodeFile_ = false;
+  Section state_ = Section::none;
+  KeyId current_ = noKey;
+  std::vector<PathStep> lastPath_;
+  std::string name_;
+  std::string wide_;
+};
+
+// ---------------------------------------------------------------------------------------
+// The file: store, records and indexes.
+
+IRegistryFile::IRegistryFile()
+    : seed_(0xCBF29CE484222325ull ^
+            static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(this)) ^
+            static_cast<std::uint64_t>(
+                std::chrono::steady_clock::now().time_since_epoch().count()) * 0x9E3779B97F4A7C15ull) {
+  keyIndex_.reset();
+  valueIndex_.reset();
+  // The seed differs from run to run, so that no file can be written whose names all land in
+  // one slot chain and make the index quadratic.
+}
+
+std::uint64_t IRegistryFile::hashName(std::uint32_t owner, const char* name,
+                                      std::size_t length) const noexcept {
+  // Eight bytes at a time, ASCII capitals made small in the word: names compare without case.
+  const std::uint64_t k = 0x9E3779B97F4A7C15ull;
+  std::uint64_t h = seed_ ^ ((static_cast<std::uint64_t>(owner) << 32 | length) * k);
+  for (std::size_t at = 0; at < length; at += 8) {
+    std::uint64_t w = 0;
+    std::memcpy(&w, name + at, length - at < 8 ? length - at : 8);
+    const std::uint64_t low7 = w & 0x7F7F7F7F7F7F7F7Full;
+    const std::uint64_t fromA = low7 + 0x3F3F3F3F3F3F3F3Full;   // top bit: at least 'A'
+    const std::uint64_t pastZ = low7 + 0x2525252525252525ull;   // top bit: past 'Z'
+    w |= ((fromA & ~pastZ & ~w & 0x8080808080808080ull) >> 2); // + 0x20 on 'A' to 'Z'
+    h = (h ^ w) * k;
+    h ^= h >> 29;
+  }
+  h ^= h >> 33;
+  h *= 0xFF51AFD7ED558CCDull;
+  h ^= h >> 33;
+  h *= 0xC4CEB9FE1A85EC53ull;
+  h ^= h >> 33;
+  return h;
+}
+
+void IRegistryFile::Index::reset() {
+  slots_.assign(16, 0);
+  used_ = 0;
+}
+
+template <class Same>
+std::size_t IRegistryFile::Index::find(std::uint64_t hash, Same same) const {
+  const std::uint32_t t = tag(hash);
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t i = t & mask;; i = (i + 1) & mask) {
+    std::uint64_t slot = slots_[i];
+    if (slot == 0) return i;
+    if (static_cast<std::uint32_t>(slot >> 32) == t && same(static_cast<std::uint32_t>(slot) - 1)) {
+      return i;
+    }
+  }
+}
+
+void IRegistryFile::Index::replace(std::size_t slot, std::uint32_t record) noexcept {
+  slots_[slot] = (slots_[slot] & 0xFFFFFFFF00000000ull) | (record + 1);
+}
+
+void IRegistryFile::Index::add(std::size_t slot, std::uint64_t hash, std::uint32_t record) {
+  slots_[slot] = static_cast<std::uint64_t>(tag(hash)) << 32 | (record + 1);
+  if (++used_ * 2 <= slots_.size()) return;
+  std::vector<std::uint64_t> old(slots_.size() * 2, 0);
+  old.swap(slots_);
+  const std::size_t mask = slots_.size() - 1;
+  for (std::uint64_t entry : old) {
+    if (entry == 0) continue;
+    std::size_t i = (entry >> 32) & mask;
+    while (slots_[i] != 0) i = (i + 1) & mask;
+    slots_[i] = entry;
+  }
+}
+
+std::size_t IRegistryFile::slotOfKey(KeyId parent, const char* name, std::size_t length,
+                                     std::uint64_t hash) const noexcept {
+  return keyIndex_.find(hash, [&](std::uint32_t id) {
+    const KeyRecord& k = keys_[id];
+    return k.parent == parent && k.nameLength == length && sameName(store_.data() + k.name, name, length);
+  });
+}
+
+std::size_t IRegistryFile::slotOfValue(KeyId key, const char* name, std::size_t length,
+                                       std::uint64_t hash) const noexcept {
+  return valueIndex_.find(hash, [&](std::uint32_t id) {
+    const ValueRecord& v = values_[id];
+    return v.key == key && v.nameLength == length && sameName(store_.data() + v.name, name, length);
+  });
+}
+
+IRegistryFile::KeyId IRegistryFile::childKey(KeyId parent, const char* name,
+                                             std::size_t length) const noexcept {
+  if (length > longestKeyName) return noKey;
+  std::uint32_t id = keyIndex_.at(slotOfKey(parent, name, length, hashName(parent, name, length)));
+  return (id != 0 && !keys_[id - 1].removed) ? id - 1 : noKey;
+}
+
+// The root as stored: a root, abbreviated or not, is the name written out at the store's start.
+std::string_view IRegistryFile::rootName(std::string_view written) const noexcept {
+  for (std::size_t r = 0; r < rootCount; ++r) {
+    if (sameName(written, rootNames[r][0]) || sameName(written, rootNames[r][1])) {
+      return std::string_view(store_.data() + rootOffsets_[r], std::strlen(rootNames[r][1]));
+    }
+  }
+  return written;
+}
+
+IRegistryFile::KeyId IRegistryFile::findPath(std::string_view path, KeyId from) const noexcept {
+  KeyId key = from;
+  bool first = from == noKey;
+  for (std::size_t at = 0; at <= path.size();) {
+    std::size_t end = path.find('\\', at);
+    if (end == std::string_view::npos) end = path.size();
+    if (end > at) {
+      std::string_view name = path.substr(at, end - at);
+      if (first) name = rootName(name);
+      first = false;
+      key = childKey(key, name.data(), name.size());
+      if (key == noKey) return noKey;
+    }
+    at = end + 1;
+  }
+  return first ? noKey : key;
+}
+
+IRegistryFile::KeyId IRegistryFile::makeKey(std::string_view path, std::vector<PathStep>& last) {
+  KeyId key = noKey;
+  std::size_t depth = 0;
+  bool sameSoFar = true;
+  for (std::size_t at = 0; at <= path.size();) {
+    std::size_t end = path.find('\\', at);
+    if (end == std::string_view::npos) end = path.size();
+    if (end > at) {
+      std::string_view written = path.substr(at, end - at);
+      // Sections mostly follow each other down one branch: the part of the path that the
+      // last section wrote the same way leads to the same keys.
+      if (sameSoFar && depth < last.size() && last[depth].written == written) {
+        key = last[depth].key;
+      } else {
+        sameSoFar = false;
+        key = makeChild(key, written);
+        last.resize(depth);
+        last.push_back(PathStep{written, key});
+      }
+      ++depth;
+    }
+    at = end + 1;
+  }
+  last.resize(depth);
+  return key;
+}
+
+IRegistryFile::KeyId IRegistryFile::makeChild(KeyId parent, std::string_view name) {
+  // A known root lies in the store already, written out.
+  bool stored = false;
+  if (parent == noKey) {
+    std::string_view root = rootName(name);
+    stored = root.data() != name.data();
+    name = root;
+  }
+  const std::uint64_t hash = hashName(parent, name.data(), name.size());
+  std::size_t slot = slotOfKey(parent, name.data(), name.size(), hash);
+  std::uint32_t id = keyIndex_.at(slot);
+  if (id != 0 && !keys_[id - 1].removed) return id - 1;
+  std::uint32_t offset =
+      static_cast<std::uint32_t>(stored ? name.data() - store_.data() : store_.size());
+  if (!stored) store_.append(name.data(), name.size());
+  keys_.push_back(KeyRecord{parent, offset, static_cast<std::uint16_t>(name.size()), false});
+  KeyId key = static_cast<KeyId>(keys_.size() - 1);
+  // A removed key keeps its record (its subkeys and values hang on its number, out of reach
+  // now); the new one takes its slot.
+  if (id != 0) keyIndex_.replace(slot, key);
+  else keyIndex_.add(slot, hash, key);
+  return key;
+}
+
+void IRegistryFile::setValue(KeyId key, const std::string& name, bool removal, unsigned long type,
+                             std::size_t data) {
+  const std::uint64_t hash = hashName(key, name.data(), name.size());
+  std::size_t slot = slotOfValue(key, name.data(), name.size(), hash);
+  std::uint32_t id = valueIndex_.at(slot);
+  const std::uint32_t size = static_cast<std::uint32_t>(store_.size() - data);
+  if (removal) {
+    if (id != 0) values_[id - 1].removed = true;
+    return;
+  }
+  if (id != 0) {
+    // The earlier data stays in the store unused: at most the size of the line that wrote it.
+    ValueRecord& v = values_[id - 1];
+    v.data = static_cast<std::uint32_t>(data);
+    v.size = size;
+    v.type = static_cast<std::uint32_t>(type);
+    v.removed = false;
+    return;
+  }
+  const std::uint32_t nameOffset = static_cast<std::uint32_t>(store_.size());
+  store_ += name;
+  values_.push_back(ValueRecord{key, nameOffset, static_cast<std::uint32_t>(name.size()),
+                                static_cast<std::uint32_t>(data), size,
+                                static_cast<std::uint32_t>(type), false});
+  valueIndex_.add(slot, hash, static_cast<std::uint32_t>(values_.size() - 1));
+}
+
+bool IRegistryFile::parse(std::string bytes) {
+  store_.clear();
+  keys_.clear();
+  values_.clear();
+  keyIndex_.reset();
+  valueIndex_.reset();
+  refusal_.clear();
+  problems_.clear();
+  problemCount_ = 0;
+  lastProblemLine_ = 0;
+  if (bytes.size() > largestText) {
+    refusal_ = "it is larger than 1 GB";
+    return false;
+  }
+
+  const std::string text = decodedText(std::move(bytes));
+  // Names and data never take more room than the text that writes them, so the store does
+  // not move while it fills; the pages it does not use are never touched.
+  std::size_t rootsSize = 0;
+  for (std::size_t r = 0; r < rootCount; ++r) rootsSize += std::strlen(rootNames[r][1]);
+  store_.reserve(text.size() + rootsSize);
+  for (std::size_t r = 0; r < rootCount; ++r) {
+    rootOffsets_[r] = static_cast<std::uint32_t>(store_.size());
+    store_ += rootNames[r][1];
+  }
+
+  Parser parser(*this, text);
+  if (!parser.run()) {
+    keys_.clear();
+    return false;
   }
   return true;
 }
 
-std::string IRegistryFile::canonicalPath(const std::string& path) {
-  static const char* const abbreviations[][2] = {
-      {"HKLM", "HKEY_LOCAL_MACHINE"}, {"HKCU", "HKEY_CURRENT_USER"},
-      {"HKCR", "HKEY_CLASSES_ROOT"},  {"HKU", "HKEY_USERS"}, {"HKCC", "HKEY_CURRENT_CONFIG"}};
-  std::size_t sep = path.find('\\');
-  std::string root = path.substr(0, sep);
-  for (const auto& a : abbreviations) {
-    if (sameName(root, a[0])) {
-      return sep == std::string::npos ? std::string(a[1]) : a[1] + path.substr(sep);
-    }
-  }
-  return path;
+IRegistryFile::KeyId IRegistryFile::findKey(const char* path, KeyId from) const noexcept {
+  if (path == nullptr) path = "";
+  if (from != noKey && (from >= keys_.size() || keys_[from].removed)) return noKey;
+  return findPath(path, from);
 }
 
-IRegistryFile::Key& IRegistryFile::section(const std::string& path) {
-  for (Key& k : keys_) {
-    if (sameName(k.path, path)) return k;
-  }
-  keys_.push_back(Key{path, {}});
-  return keys_.back();
+bool IRegistryFile::findValue(KeyId key, const char* name, Value& value) const noexcept {
+  if (key >= keys_.size() || keys_[key].removed) return false;
+  if (name == nullptr) name = "";
+  std::size_t length = std::strlen(name);
+  std::uint32_t id = valueIndex_.at(slotOfValue(key, name, length, hashName(key, name, length)));
+  if (id == 0 || values_[id - 1].removed) return false;
+  const ValueRecord& v = values_[id - 1];
+  value.type = v.type;
+  value.data = store_.data() + v.data;
+  value.size = v.size;
+  return true;
 }
 
-void IRegistryFile::removeKey(const std::string& path) {
-  std::vector<Key> kept;
-  for (Key& k : keys_) {
-    bool below = k.path.size() > path.size() && k.path[path.size()] == '\\' &&
-                 sameName(k.path.substr(0, path.size()), path);
-    if (!below && !sameName(k.path, path)) kept.push_back(std::move(k));
-  }
-  keys_.swap(kept);
-}
-
-bool IRegistryFile::hasKey(const std::string& path) const {
-  std::string want = canonicalPath(path);
-  for (const Key& k : keys_) {
-    if (sameName(k.path, want)) return true;
-    if (k.path.size() > want.size() && k.path[want.size()] == '\\' &&
-        sameName(k.path.substr(0, want.size()), want)) {
-      return true;
-    }
-  }
-  return false;
-}
-
-const IRegistryFile::Key* IRegistryFile::findKey(const std::string& path) const {
-  std::string want = canonicalPath(path);
-  for (const Key& k : keys_) {
-    if (sameName(k.path, want)) return &k;
-  }
-  return nullptr;
-}
-
-const IRegistryFile::Value* IRegistryFile::findValue(const Key& key, const std::string& name) {
-  for (const Value& v : key.values) {
-    if (sameName(v.name, name)) return &v;
-  }
-  return nullptr;
-}
-
-bool IRegistryFile::parse(const std::string& raw) {
-  keys_.clear();
-  errorLine_ = 0;
-
-  // The registry editor writes version 5 files in UTF-16LE with a byte order mark.
-  std::string text;
-  if (raw.size() >= 2 && static_cast<unsigned char>(raw[0]) == 0xFF &&
-      static_cast<unsigned char>(raw[1]) == 0xFE) {
-    text = utf16ToNarrow(raw, 2);
-  } else if (raw.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-    text = raw.substr(3);
-  } else {
-    text = raw;
-  }
-
-  std::vector<std::string> lines;
-  for (std::size_t start = 0; start <= text.size();) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-    start = end + 1;
-  }
-
-  bool unicodeFile = false;
-  bool headerSeen = false;
-  Key* current = nullptr;
-  for (std::size_t n = 0; n < lines.size(); ++n) {
-    std::string line = trimmed(lines[n]);
-    errorLine_ = static_cast<unsigned long>(n + 1);
-    if (line.empty()) continue;
-    if (!headerSeen) {
-      if (line == "Windows Registry Editor Version 5.00") {
-        unicodeFile = true;
-      } else if (line != "REGEDIT4") {
-        return false;
-      }
-      headerSeen = true;
-      continue;
-    }
-    if (line[0] == ';') continue;
-
-    if (line[0] == '[') {
-      std::size_t close = line.rfind(']');
-      if (close == std::string::npos || close < 2) return false;
-      std::string path = line.substr(1, close - 1);
-      if (path[0] == '-') {
-        removeKey(canonicalPath(path.substr(1)));
-        current = nullptr;
-      } else {
-        current = &section(canonicalPath(path));
-      }
-      continue;
-    }
-
-    if (current == nullptr) return false; // a value outside any key
-    std::string name;
-    std::size_t pos;
-    if (line[0] == '@') {
-      pos = 1;
-    } else if (line[0] == '"') {
-      pos = parseQuoted(line, 0, name);
-      if (pos == std::string::npos) return false;
-    } else {
-      return false;
-    }
-    while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t')) ++pos;
-    if (pos >= line.size() || line[pos] != '=') return false;
-    std::string data = trimmed(line.substr(pos + 1));
-
-    Value value{name, IRegistry::typeString, std::string()};
-    if (data == "-") {
-      std::vector<Value>& vs = current->values;
-      for (std::size_t i = 0; i < vs.size(); ++i) {
-        if (sameName(vs[i].name, name)) {
-          vs.erase(vs.begin() + static_cast<std::ptrdiff_t>(i));
-          break;
-        }
-      }
-      continue;
-    } else if (!data.empty() && data[0] == '"') {
-      std::size_t after = parseQuoted(data, 0, value.data);
-      if (after == std::string::npos || !trimmed(data.substr(after)).empty()) return false;
-      value.data += '\0';
-    } else if (startsWithNoCase(data, 0, "dword:")) {
-      std::string digits = data.substr(6);
-      if (digits.empty() || digits.size() > 8) return false;
-      std::uint32_t v = 0;
-      for (char c : digits) {
-        if (hexDigit(c) < 0) return false;
-        v = v * 16 + static_cast<std::uint32_t>(hexDigit(c));
-      }
-      value.type = IRegistry::typeDword;
-      for (int i = 0; i < 4; ++i) value.data += static_cast<char>((v >> (8 * i)) & 0xFF);
-    } else if (startsWithNoCase(data, 0, "hex")) {
-      std::size_t colon = data.find(':');
-      if (colon == std::string::npos) return false;
-      std::string kind = data.substr(3, colon - 3);
-      value.type = IRegistry::typeBinary;
-      if (!kind.empty()) {
-        if (kind.size() < 3 || kind.front() != '(' || kind.back() != ')') return false;
-        std::string digits = kind.substr(1, kind.size() - 2);
-        if (digits.empty() || digits.size() > 8) return false;
-        unsigned long t = 0;
-        for (char c : digits) {
-          if (hexDigit(c) < 0) return false;
-          t = t * 16 + static_cast<unsigned long>(hexDigit(c));
-        }
-        value.type = t;
-      }
-      // The bytes may go on over further lines, each but the last ending in a backslash.
-      std::string bytes = data.substr(colon + 1);
-      while (!bytes.empty() && bytes.back() == '\\') {
-        bytes.pop_back();
-        if (++n >= lines.size()) return false;
-        errorLine_ = static_cast<unsigned long>(n + 1);
-        bytes += trimmed(lines[n]);
-      }
-      if (!parseHexBytes(bytes, value.data)) return false;
-      // Version 5 files hold string data in UTF-16; a narrow read gets it converted.
-      if (unicodeFile && isStringType(value.type)) value.data = utf16ToNarrow(value.data);
-    } else {
-      return false;
-    }
-
-    bool replaced = false;
-    for (Value& v : current->values) {
-      if (sameName(v.name, name)) {
-        v = value;
-        replaced = true;
-        break;
-      }
-    }
-    if (!replaced) current->values.push_back(value);
-  }
-  errorLine_ = headerSeen ? 0 : 1;
-  return headerSeen;
+std::size_t IRegistryFile::bytesHeld() const noexcept {
+  return store_.capacity() + keys_.capacity() * sizeof(KeyRecord) +
+         values_.capacity() * sizeof(ValueRecord) +
+         keyIndex_.bytes() + valueIndex_.bytes();
 }

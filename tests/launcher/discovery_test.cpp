@@ -138,7 +138,10 @@ protected:
     }
     IEnvironment::setVariable("PATH", testPath);
 #else
-    std::ofstream(registryFile_, std::ios::binary) << regFile(values);
+    // Replaced as installers replace it: the reader keeps a file it has read until the file
+    // changes, and a rewrite in place of the same size within one clock tick would not show.
+    std::ofstream(registryFile_ + ".new", std::ios::binary) << regFile(values);
+    fs::rename(registryFile_ + ".new", registryFile_);
 #endif
   }
 

@@ -10,17 +10,16 @@
 #include <utility>
 #include <vector>
 
-#include <dirent.h>
 #include <dlfcn.h>
 #include <elf.h>
 #include <fcntl.h>
 #include <link.h>
-#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "ienviron.hpp"
 #include "iexcept.hpp"
+#include "ifilename.hpp"
 
 namespace {
 
@@ -51,22 +50,6 @@ bool isDirectory(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// The entry of directory that equals name without regard to ASCII case; the first in byte
-// order when there are several; empty when there is none.
-std::string entryWithoutCase(const std::string& directory, const std::string& name) {
-  std::string found;
-  DIR* dir = ::opendir(directory.empty() ? "/" : directory.c_str());
-  if (!dir)
-    return found;
-  while (dirent* entry = ::readdir(dir)) {
-    if (::strcasecmp(entry->d_name, name.c_str()) == 0 &&
-        (found.empty() || std::strcmp(entry->d_name, found.c_str()) < 0))
-      found = entry->d_name;
-  }
-  ::closedir(dir);
-  return found;
-}
-
 // The file that path names, with Windows file-name semantics: as written when it exists, else
 // each component that does not exist as written matched without case. Empty when none.
 std::string resolveFile(const std::string& path) {
@@ -89,7 +72,7 @@ std::string resolveFile(const std::string& path) {
     }
     std::string candidate = resolved + "/" + component;
     if (::access(candidate.c_str(), F_OK) != 0) {
-      std::string match = entryWithoutCase(resolved, component);
+      std::string match = IFileName::entryWithoutCase(resolved.empty() ? "/" : resolved, component);
       if (match.empty())
         return std::string();
       candidate = resolved + "/" + match;

@@ -2,8 +2,6 @@
 // and the Windows library search mirrored into LD_LIBRARY_PATH.
 #include "ipathlist.hpp"
 
-#include <dirent.h>
-#include <strings.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -11,28 +9,13 @@
 #include <vector>
 
 #include "ienviron.hpp"
+#include "ifilename.hpp"
 
 namespace {
 
 bool exists(const std::string& path) {
   struct stat status;
   return ::stat(path.c_str(), &status) == 0;
-}
-
-// The entry of directory whose name equals name without case; the first in byte order when
-// several do (so that the answer does not depend on the order the file system lists them);
-// empty when none does.
-std::string matchWithoutCase(const std::string& directory, const std::string& name) {
-  DIR* dir = ::opendir(directory.c_str());
-  if (dir == nullptr)
-    return std::string();
-  std::string best;
-  while (const dirent* entry = ::readdir(dir)) {
-    if (::strcasecmp(entry->d_name, name.c_str()) == 0 && (best.empty() || entry->d_name < best))
-      best = entry->d_name;
-  }
-  ::closedir(dir);
-  return best;
 }
 
 // One entry, name by name: each name that does not exist as written is replaced by the one
@@ -51,7 +34,8 @@ std::string resolveEntry(const std::string& written) {
                                                          : slash - position);
     std::string candidate = resolved + name;
     if (!name.empty() && name != "." && name != ".." && !exists(candidate)) {
-      const std::string match = matchWithoutCase(resolved.empty() ? "." : resolved, name);
+      const std::string match =
+          IFileName::entryWithoutCase(resolved.empty() ? "." : resolved, name);
       if (match.empty())
         return entry;
       candidate = resolved + match;

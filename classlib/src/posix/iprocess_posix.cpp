@@ -2,6 +2,7 @@
 #include "iprocess.hpp"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -38,6 +39,12 @@ void IProcess::replaceWith(const char* path, const char* const* arguments) {
     argv.push_back(&a[0]);
   argv.push_back(nullptr);
   execv(path, argv.data());
+}
+
+unsigned long IProcess::peakMemoryKiB() {
+  rusage usage{};
+  // Linux counts ru_maxrss in KiB.
+  return getrusage(RUSAGE_SELF, &usage) == 0 ? static_cast<unsigned long>(usage.ru_maxrss) : 0;
 }
 
 void IProcess::endNow(int status) { _exit(status); }

@@ -2,6 +2,7 @@
 #include "iprocess.hpp"
 
 #include <windows.h>
+#include <psapi.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -44,6 +45,19 @@ void IProcess::replaceWith(const char* path, const char* const* arguments) {
     argv.push_back(*a);
   argv.push_back(nullptr);
   _execv(path, argv.data());
+}
+
+unsigned long IProcess::peakMemoryKiB() {
+  // Looked up rather than linked: kernel32 has it from Windows 7 on, and linking psapi.dll
+  // would add a DLL that quillet.exe does not otherwise need.
+  typedef BOOL(WINAPI * Query)(HANDLE, PPROCESS_MEMORY_COUNTERS, DWORD);
+  static Query query = reinterpret_cast<Query>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "K32GetProcessMemoryInfo")));
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  if (query == nullptr || !query(GetCurrentProcess(), &counters, sizeof counters))
+    return 0;
+  return static_cast<unsigned long>(counters.PeakWorkingSetSize / 1024);
 }
 
 void IProcess::endNow(int status) { ExitProcess(static_cast<UINT>(status)); }

@@ -1,7 +1,7 @@
 # Shared part of the bridge's tests under Wine: the host run in a scratch directory with
 # lanyard's and the jvm.dll stand-in's directories put on PATH by the host itself, the
 # stand-in's record of calls in $log, and the boxes read and pressed with the test driver.
-# The environment names the programs (LANYARD_DLL, JVMSTUB_DIR, BRIDGEHOST, OBJDUMP).
+# The environment names the programs (LANYARD_DLL, JVMSTUB_DIR, BRIDGEHOST).
 set -u
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/../checks.sh"
