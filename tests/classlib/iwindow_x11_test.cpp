@@ -475,6 +475,7 @@ TEST_F(X11Window, AChangeShowsAtOnceAndThePostedEventStaysQueued) {
 
 TEST_F(X11Window, TheIconIsNetWmIconAndTheBusyPointerIsMadeFromIt) {
   Splash s;
+  s.frame.refresh(true); // what the library asked of the server is done before the test looks
   IPointerHandle icon = IResourceLibrary().loadIcon(kFrameId, true);
   std::vector<unsigned long> property = probe.property(xOf(s.frame), "_NET_WM_ICON", XA_CARDINAL);
   ASSERT_EQ(property.size(), 2u + 32 * 32);
@@ -505,10 +506,10 @@ TEST_F(X11Window, TheIconIsNetWmIconAndTheBusyPointerIsMadeFromIt) {
   XSync(probe.display(), False);
   EXPECT_FALSE(cursorIsIcon());
   s.frame.setMousePointer(icon);
-  XSync(probe.display(), False);
+  s.frame.refresh(true);
   EXPECT_TRUE(cursorIsIcon());
   s.frame.setMousePointer(IPointerHandle());
-  XSync(probe.display(), False);
+  s.frame.refresh(true);
   EXPECT_FALSE(cursorIsIcon());
 }
 
