@@ -608,6 +608,27 @@ TEST_F(X11Window, KeysOfTheTableBecomeCommandsAndTheCloseBoxASystemCommand) {
   s.frame.refresh(true);
 }
 
+// A window destroyed before its parent leaves the parent's layout: later layouts (here the
+// information area's destruction, which lays the frame out again) must not reach it.
+TEST_F(X11Window, ChildrenDestroyedBeforeTheirParentLeaveItsLayout) {
+  IFrameWindow frame("Children first", 300, 200);
+  auto* client = new IMultiCellCanvas(1, &frame, &frame);
+  frame.setClient(client);
+  auto* line = new IStaticText(2, client, client);
+  line->setText("Going first");
+  client->addToCell(line, 1, 1);
+  auto* status = new IInfoArea(&frame);
+  delete line;
+  IMultiCellCanvas empty(3, &frame, &frame);
+  EXPECT_EQ(client->minimumSize(), empty.minimumSize());
+  frame.moveSizeTo(IRectangle(0, 0, 320, 220));
+  delete client;
+  EXPECT_EQ(frame.client(), nullptr);
+  delete status;
+  frame.moveSizeTo(IRectangle(0, 0, 300, 200));
+  EXPECT_EQ(frame.clientRect(), IRectangle(0, 0, 300, 200));
+}
+
 // --- text of any length ------------------------------------------------------------------------
 
 TEST_F(X11Window, TextOfAnyLengthIsMeasuredInFullAndDrawn) {
