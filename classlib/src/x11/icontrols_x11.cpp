@@ -39,8 +39,8 @@ protected:
   void paint(XftDraw* draw, Pixmap, const ISize& size) override {
     long top = 0;
     if (border_) {
-      drawing_.fill(draw, IColor::darkGray(), IRectangle(0, 0, size.width(), 1));
-      top = 1;
+      top = ITextDriver::infoAreaBorder;
+      drawing_.fill(draw, IColor::darkGray(), IRectangle(0, 0, size.width(), top));
     }
     XftFont* font = drawing_.font(look_.font);
     if (font == nullptr || text_.empty())
@@ -67,19 +67,20 @@ private:
   bool border_ = false;
 };
 
-// The margins are those that the portable controls count in their minimum sizes.
 class StaticTextDriver : public LineDriver {
 public:
   StaticTextDriver(IWindow& control, IWindow& parent, const IRectangle& initial)
       : LineDriver(control, IX11::parentOf(parent, "IStaticText::IStaticText(...)"), initial,
-                   "text", "Static", "IStaticText::IStaticText(...)", 2, 1) {}
+                   "text", "Static", "IStaticText::IStaticText(...)", staticTextMarginX,
+                   staticTextMarginY) {}
 };
 
 class InfoAreaDriver : public LineDriver {
 public:
   InfoAreaDriver(IWindow& area, IFrameWindow& frame)
       : LineDriver(area, IX11::parentOf(frame, "IInfoArea::IInfoArea(IFrameWindow*)"), IRectangle(),
-                   "infoarea", "IInfoArea", "IInfoArea::IInfoArea(IFrameWindow*)", 4, 2) {}
+                   "infoarea", "IInfoArea", "IInfoArea::IInfoArea(IFrameWindow*)", infoAreaMarginX,
+                   infoAreaMarginY) {}
 };
 
 // Shows the bitmap at its own size from the top left corner; the rest of the window, and
