@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "icolor.hpp"
 #include "ifont.hpp"
@@ -85,6 +86,8 @@ private:
   int depth_;
   long density_;
   std::map<FontRequest, XftFont*> fonts_;
+  std::vector<XftFont*> opened_; // each opened once, closed once
+
   std::map<std::uint32_t, XftColor> colors_;
 };
 

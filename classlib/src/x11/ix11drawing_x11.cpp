@@ -120,9 +120,8 @@ IX11::Drawing::Drawing(const Connection& connection)
       density_(IX11::density(connection.display, connection.screen)) {}
 
 IX11::Drawing::~Drawing() {
-  for (auto& entry : fonts_)
-    if (entry.second != nullptr)
-      XftFontClose(display_, entry.second);
+  for (XftFont* font : opened_)
+    XftFontClose(display_, font);
   for (auto& entry : colors_)
     XftColorFree(display_, visual_, colormap_, &entry.second);
 }
@@ -148,7 +147,9 @@ XftFont* IX11::Drawing::font(const FontRequest& request) {
     FcPatternDestroy(pattern);
     if (match != nullptr) {
       opened = XftFontOpenPattern(display_, match); // owns match from here on
-      if (opened == nullptr)
+      if (opened != nullptr)
+        opened_.push_back(opened);
+      else
         FcPatternDestroy(match);
     }
   }
@@ -156,7 +157,7 @@ XftFont* IX11::Drawing::font(const FontRequest& request) {
     FontRequest fallback = request;
     fallback.family.clear();
     opened = font(fallback);
-    fonts_[request] = opened; // shared with the default's entry: closed once, there
+    fonts_[request] = opened; // the default's, closed once
     return opened;
   }
   fonts_[request] = opened;
