@@ -52,22 +52,27 @@ const unsigned long kFrameId = 901, kBitmapId = 902;
 const std::uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kYellow = 0xFFFF00,
                     kWhite = 0xFFFFFF, kBlack = 0x000000;
 
-void put16(std::vector<unsigned char>& v, unsigned value) {
-  v.push_back(static_cast<unsigned char>(value));
-  v.push_back(static_cast<unsigned char>(value >> 8));
+// Little-endian fields of the file formats.
+void put(std::vector<unsigned char>& v, std::uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i)
+    v.push_back(static_cast<unsigned char>(value >> (8 * i)));
 }
-void put32(std::vector<unsigned char>& v, std::uint32_t value) {
-  put16(v, value & 0xFFFF);
-  put16(v, value >> 16);
-}
-void putInfoHeader(std::vector<unsigned char>& v, long width, long height, unsigned bits) {
-  put32(v, 40);
-  put32(v, static_cast<std::uint32_t>(width));
-  put32(v, static_cast<std::uint32_t>(height));
-  put16(v, 1);
-  put16(v, bits);
+
+// A BITMAPINFOHEADER (headerHeight: an icon's counts its mask) and the pixels from the bottom
+// row up, `bytes` bytes of colour(x, y) each (the test's widths need no row padding).
+template <class Colour>
+void putDib(std::vector<unsigned char>& v, long width, long height, long headerHeight, int bytes,
+            Colour colour) {
+  put(v, 40, 4);
+  put(v, static_cast<std::uint32_t>(width), 4);
+  put(v, static_cast<std::uint32_t>(headerHeight), 4);
+  put(v, 1, 2);
+  put(v, static_cast<std::uint32_t>(bytes * 8), 2);
   for (int i = 0; i < 6; ++i)
-    put32(v, 0);
+    put(v, 0, 4);
+  for (long y = height - 1; y >= 0; --y)
+    for (long x = 0; x < width; ++x)
+      put(v, colour(x, y), bytes);
 }
 
 // The picture's quadrants: red, green / blue, yellow.
@@ -77,17 +82,10 @@ std::uint32_t pictureColour(long x, long y) {
 
 std::vector<unsigned char> makeBitmap() {
   std::vector<unsigned char> v{'B', 'M'};
-  put32(v, 14 + 40 + 40 * 30 * 3);
-  put32(v, 0);
-  put32(v, 14 + 40);
-  putInfoHeader(v, 40, 30, 24);
-  for (long y = 29; y >= 0; --y) // bottom-up, 120 bytes a row (no padding)
-    for (long x = 0; x < 40; ++x) {
-      std::uint32_t c = pictureColour(x, y);
-      v.push_back(static_cast<unsigned char>(c));
-      v.push_back(static_cast<unsigned char>(c >> 8));
-      v.push_back(static_cast<unsigned char>(c >> 16));
-    }
+  put(v, 14 + 40 + 40 * 30 * 3, 4);
+  put(v, 0, 4);
+  put(v, 14 + 40, 4);
+  putDib(v, 40, 30, 30, 3, pictureColour);
   return v;
 }
 
@@ -100,24 +98,16 @@ std::uint32_t iconPixel(long x, long y) {
 
 std::vector<unsigned char> makeIcon() {
   std::vector<unsigned char> v;
-  put16(v, 0);
-  put16(v, 1);
-  put16(v, 1);
-  const std::uint32_t imageSize = 40 + 32 * 32 * 4 + 32 * 4;
-  v.push_back(32);
-  v.push_back(32);
-  v.push_back(0);
-  v.push_back(0);
-  put16(v, 1);
-  put16(v, 32);
-  put32(v, imageSize);
-  put32(v, 22);
-  putInfoHeader(v, 32, 64, 32);
-  for (long y = 31; y >= 0; --y)
-    for (long x = 0; x < 32; ++x)
-      put32(v, iconPixel(x, y));
-  for (int i = 0; i < 32 * 4; ++i) // the AND mask: the alpha channel decides
-    v.push_back(0);
+  for (std::uint32_t field : {0, 1, 1}) // ICONDIR with one image
+    put(v, field, 2);
+  for (std::uint32_t field : {32, 32, 0, 0}) // 32 x 32, no palette
+    put(v, field, 1);
+  put(v, 1, 2);
+  put(v, 32, 2);
+  put(v, 40 + 32 * 32 * 4 + 32 * 4, 4);
+  put(v, 22, 4);
+  putDib(v, 32, 32, 64, 4, iconPixel);
+  v.insert(v.end(), 32 * 4, 0); // the AND mask: the alpha channel decides
   return v;
 }
 
