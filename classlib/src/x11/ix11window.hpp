@@ -42,7 +42,7 @@ public:
 protected:
   // A child of parent (a frame when parent is None: a child of the root window).
   DriverBase(IWindow& owner, ::Window parent, const IRectangle& initial, long eventMask,
-          const char* instance, const char* className, const char* function);
+             const char* instance, const char* className, const char* function);
 
   // The common operations, forwarded by Driver below.
   void setWindowText(const IString& text);
