@@ -11,6 +11,10 @@
 
 namespace {
 
+// Room around a text inside its control, in pixels.
+const long textMarginX = ITextDriver::staticTextMarginX, textMarginY = ITextDriver::staticTextMarginY;
+const long infoMarginX = ITextDriver::infoAreaMarginX, infoMarginY = ITextDriver::infoAreaMarginY;
+
 ITextDriver* textDriver(IWindowDriver* driver) { return static_cast<ITextDriver*>(driver); }
 
 IWindow& parentOf(IWindow* parent, const char* function) {
@@ -55,7 +59,7 @@ IStaticText& IStaticText::setAlignment(Alignment alignment) {
 ISize IStaticText::minimumSize() const {
   ISize text = IWindowPlatform::textExtent(text_, font());
   long height = std::max(text.height(), IWindowPlatform::lineHeight(font()));
-  return ISize(text.width() + 2 * ITextMargins::staticX, height + 2 * ITextMargins::staticY);
+  return ISize(text.width() + 2 * textMarginX, height + 2 * textMarginY);
 }
 
 // --- bitmap control ------------------------------------------------------------------------------
@@ -121,8 +125,7 @@ IInfoArea& IInfoArea::enableBorder(bool on) {
 ISize IInfoArea::minimumSize() const {
   ISize text = IWindowPlatform::textExtent(text_, font());
   long height = IWindowPlatform::lineHeight(font());
-  return ISize(text.width() + 2 * ITextMargins::infoX,
-               height + 2 * ITextMargins::infoY + (border_ ? ITextMargins::border : 0));
+  return ISize(text.width() + 2 * infoMarginX, height + 2 * infoMarginY + (border_ ? ITextDriver::infoAreaBorder : 0));
 }
 
 // A new font changes the area's height, and with it the frame's client window.

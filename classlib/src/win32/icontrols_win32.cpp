@@ -44,7 +44,7 @@ protected:
     RECT area = client;
     if (border_) {
       RECT line = {client.left, client.top, client.right,
-                   client.top + static_cast<LONG>(ITextMargins::border)};
+                   client.top + static_cast<LONG>(ITextDriver::infoAreaBorder)};
       fill(dc, line, foreground());
       area.top = line.bottom;
     }
@@ -99,13 +99,13 @@ private:
 std::unique_ptr<ITextDriver> IWindowDriver::newStaticText(IWindow& control, IWindow& parent,
                                                          const IRectangle& initial) {
   return std::unique_ptr<ITextDriver>(new Win32TextDriver(
-      control, parent, initial, staticTextClass, ITextMargins::staticX, ITextMargins::staticY,
+      control, parent, initial, staticTextClass, ITextDriver::staticTextMarginX, ITextDriver::staticTextMarginY,
       "IStaticText::IStaticText(unsigned long,IWindow*,IWindow*,const IRectangle&)", __LINE__));
 }
 
 std::unique_ptr<ITextDriver> IWindowDriver::newInfoArea(IWindow& area, IFrameWindow& frame) {
   return std::unique_ptr<ITextDriver>(new Win32TextDriver(
-      area, frame, IRectangle(), infoAreaClass, ITextMargins::infoX, ITextMargins::infoY,
+      area, frame, IRectangle(), infoAreaClass, ITextDriver::infoAreaMarginX, ITextDriver::infoAreaMarginY,
       "IInfoArea::IInfoArea(IFrameWindow*)", __LINE__));
 }
 

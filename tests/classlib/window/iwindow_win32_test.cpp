@@ -270,8 +270,8 @@ TEST_F(Win32Window, AnImmediateRefreshPaintsTheFrameAndItsChildrenWithoutALoop) 
   Pixels maker = pixelsOf(splash.maker);
   EXPECT_EQ(maker.at(0, 0), RGB(255, 255, 0));
   RECT ink = maker.extentOf(RGB(0, 0, 0));
-  EXPECT_GE(ink.left, ITextMargins::staticX);
-  EXPECT_LT(ink.left, ITextMargins::staticX + 3);
+  EXPECT_GE(ink.left, ITextDriver::staticTextMarginX);
+  EXPECT_LT(ink.left, ITextDriver::staticTextMarginX + 3);
 
   // The status line: white on red below a white border line, its text centred.
   Pixels status = pixelsOf(splash.status);
