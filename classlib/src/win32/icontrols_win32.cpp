@@ -45,7 +45,9 @@ protected:
     if (border_) {
       RECT line = {client.left, client.top, client.right,
                    client.top + static_cast<LONG>(ITextDriver::infoAreaBorder)};
-      fill(dc, line, foreground());
+      // A separator of its own colour, as on every platform: the text's colour may be the
+      // colour of what lies above.
+      fill(dc, line, RGB(128, 128, 128));
       area.top = line.bottom;
     }
     InflateRect(&area, -static_cast<int>(marginX_), -static_cast<int>(marginY_));
