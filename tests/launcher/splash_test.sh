@@ -95,7 +95,12 @@ Web site: https://quillet.obel.example/"
   local screen=${DISPLAY:-}
   [ "$platform" = win ] && screen=${QUILLET_WINE_DISPLAY:-:$(cat "$QUILLET_RIG_DIR/display")}
   import -display "$screen" -window root "$work/shot.png" 2>/dev/null
-  [ -n "${SCREENSHOT_DIR:-}" ] && mkdir -p "$SCREENSHOT_DIR" && cp "$work/shot.png" "$SCREENSHOT_DIR/$shot"
+  if [ -n "${SCREENSHOT_DIR:-}" ]; then
+    # The screen, and the splash alone with a margin around it.
+    mkdir -p "$SCREENSHOT_DIR"
+    cp "$work/shot.png" "$SCREENSHOT_DIR/screen-$shot"
+    convert "$work/shot.png" -crop "$((w + 16))x$((h + 16))+$((x - 8))+$((y - 8))" +repage "$SCREENSHOT_DIR/$shot"
+  fi
   read -r _ _ sx sy sw sh _ <<<"$status"
   local colours
   colours=$(convert "$work/shot.png" -crop "${sw}x${sh}+${sx}+${sy}" +repage -format %c histogram:info:- 2>/dev/null)
