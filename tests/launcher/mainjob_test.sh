@@ -5,6 +5,8 @@
 set -u
 root=${QUILLET_SOURCE_DIR:?}
 shots=$root/build/linux/sample-run/screenshots
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
 failures=0
 fail() { echo "FAIL [$route]: $*"; failures=$((failures + 1)); }
 # How many pixels of the picture have the colour (ImageMagick's histogram).
@@ -14,8 +16,8 @@ for route in in-process /ajs; do
   args=()
   [ "$route" = /ajs ] && args=(/ajs)
   status=0
-  env -u DISPLAY RUN_SAMPLE_NO_BUILD=1 timeout 240 "$root/tools/run-sample" "${args[@]}" >"$shots.log" 2>&1 || status=$?
-  [ "$status" = 0 ] || { fail "run-sample ended with $status: $(tail -5 "$shots.log")"; continue; }
+  env -u DISPLAY RUN_SAMPLE_NO_BUILD=1 timeout 240 "$root/tools/run-sample" "${args[@]}" >"$log" 2>&1 || status=$?
+  [ "$status" = 0 ] || { fail "run-sample ended with $status: $(tail -5 "$log")"; continue; }
   for picture in splash sample; do
     [ -s "$shots/$picture.png" ] || fail "no $picture.png"
   done
@@ -24,6 +26,5 @@ for route in in-process /ajs; do
   # The sample's window is the light gray of its toolkit's panel on the black of the screen.
   (( $(pixels "$shots/sample.png" '#EEEEEE') > 1000 )) || fail "sample.png shows no window"
 done
-rm -f "$shots.log"
 echo "$failures failures"
 [ "$failures" = 0 ]
