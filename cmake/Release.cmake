@@ -4,7 +4,8 @@
 # Each function and datum in a section of its own, so that the linker can drop the sections that
 # nothing refers to: the class library is linked whole into both programs, and each uses only a
 # part of it. Debug builds (the sanitizers' among them) keep everything for the debugger.
-if(NOT QUILLET_SANITIZE)
+option(QUILLET_GC_SECTIONS "Release builds: drop the functions and data that nothing uses" ON)
+if(QUILLET_GC_SECTIONS AND NOT QUILLET_SANITIZE)
   add_compile_options("$<$<NOT:$<CONFIG:Debug>>:-ffunction-sections;-fdata-sections>")
   add_link_options("$<$<NOT:$<CONFIG:Debug>>:LINKER:--gc-sections>")
 endif()
