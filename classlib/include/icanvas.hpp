@@ -39,6 +39,7 @@ public:
 
 protected:
   void sizeChanged() override;
+  void childDestroyed(IWindow* child) override;
 
 private:
   struct Cell { IWindow* window; unsigned long column, row, columns, rows; };

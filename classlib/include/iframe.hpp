@@ -70,6 +70,7 @@ public:
 
 protected:
   void sizeChanged() override;
+  void childDestroyed(IWindow* child) override;
 
 private:
   friend class IInfoArea;

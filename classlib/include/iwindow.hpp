@@ -119,6 +119,10 @@ protected:
   virtual void sizeChanged();
   // Called when the font or colours the window shows have changed (its own or inherited).
   virtual void lookChanged();
+  // Called while a child window is being destroyed: a window that keeps pointers to its
+  // children (a frame's client, a canvas's cells) lets go of it, so that no later layout
+  // reaches a destroyed window.
+  virtual void childDestroyed(IWindow* child);
 
   const std::vector<IWindow*>& children() const noexcept { return children_; }
 

@@ -119,6 +119,8 @@ ISize IMultiCellCanvas::minimumSize() const {
 
 void IMultiCellCanvas::sizeChanged() { layOut(); }
 
+void IMultiCellCanvas::childDestroyed(IWindow* child) { removeFromCell(child); }
+
 void IMultiCellCanvas::layOut() {
   if (!isValid() || cells_.empty())
     return;

@@ -12,8 +12,8 @@
 namespace {
 
 // Room around a text inside its control, in pixels.
-const long textMarginX = 2, textMarginY = 1;
-const long infoMarginX = 4, infoMarginY = 2;
+const long textMarginX = ITextDriver::staticTextMarginX, textMarginY = ITextDriver::staticTextMarginY;
+const long infoMarginX = ITextDriver::infoAreaMarginX, infoMarginY = ITextDriver::infoAreaMarginY;
 
 ITextDriver* textDriver(IWindowDriver* driver) { return static_cast<ITextDriver*>(driver); }
 
@@ -125,7 +125,7 @@ IInfoArea& IInfoArea::enableBorder(bool on) {
 ISize IInfoArea::minimumSize() const {
   ISize text = IWindowPlatform::textExtent(text_, font());
   long height = IWindowPlatform::lineHeight(font());
-  return ISize(text.width() + 2 * infoMarginX, height + 2 * infoMarginY + (border_ ? 1 : 0));
+  return ISize(text.width() + 2 * infoMarginX, height + 2 * infoMarginY + (border_ ? ITextDriver::infoAreaBorder : 0));
 }
 
 // A new font changes the area's height, and with it the frame's client window.

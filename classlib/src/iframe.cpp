@@ -110,6 +110,11 @@ IRectangle IFrameWindow::frameRectFor(const IRectangle& clientRect) const {
 
 void IFrameWindow::sizeChanged() { layOut(); }
 
+void IFrameWindow::childDestroyed(IWindow* child) {
+  if (child == client_)
+    client_ = nullptr;
+}
+
 // The client window fills the client area above the extensions, which are stacked below it
 // in the order they were attached.
 void IFrameWindow::layOut() {

@@ -105,6 +105,7 @@ IWindow::~IWindow() {
   for (IWindow* child : children_)
     child->parent_ = nullptr;
   if (parent_ != nullptr) {
+    parent_->childDestroyed(this);
     auto& siblings = parent_->children_;
     siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
   }
@@ -186,6 +187,8 @@ IRectangle IWindow::rect() const {
 ISize IWindow::minimumSize() const { return size(); }
 
 void IWindow::sizeChanged() {}
+
+void IWindow::childDestroyed(IWindow*) {}
 
 void IWindow::lookChanged() {
   if (driver_ && isValid())

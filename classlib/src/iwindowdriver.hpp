@@ -93,6 +93,11 @@ public:
 // A control that shows one line of text: a static text, an information area.
 class ITextDriver : public IWindowDriver {
 public:
+  // The room between a control's edges and its text, and the border line's height, in pixels:
+  // the portable minimum sizes count them and the backends draw inside them.
+  static constexpr long staticTextMarginX = 2, staticTextMarginY = 1;
+  static constexpr long infoAreaMarginX = 4, infoAreaMarginY = 2, infoAreaBorder = 1;
+
   virtual void setAlignment(IStaticText::Alignment alignment) = 0;
   // A line along the top edge that sets an information area off from what is above it.
   virtual void setBorder(bool on) = 0;
