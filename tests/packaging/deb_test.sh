@@ -121,6 +121,8 @@ dpkg_in_root() { # ARGS...: dpkg in the root, its output kept for a failure
 registry=$root/etc/obel/registry.reg
 
 begin "installation"
+# A system where quillet was never installed (this machine may have a registry file of its own).
+rm -rf "$root/etc/obel" "$root/var/lib/quillet"
 java=$(readlink -f /usr/bin/java)
 java_home=${java%/bin/java}
 if dpkg_in_root -i /tmp/quillet.deb; then
