@@ -45,6 +45,22 @@ bool checkDisplay(LauncherState& state) {
   return true;
 }
 
+// Builds the main window, whose construction starts the application (on the external route it
+// does not return), and runs the event loop while the application lives in this process; a
+// start that did not run the application has nothing to keep alive. The window goes when the
+// loop ends.
+void showMainWindow(LauncherState& state) {
+  MainWindow window(mainWindowId, state);
+  if (!window.hostsApplication())
+    return;
+  try {
+    IApplication::current().run();
+  } catch (IException& exception) {
+    state.messageBox.setTitle(QuilletText::titleTessaranError);
+    state.messageBox.show(exception);
+  }
+}
+
 } // namespace
 
 bool isExternalStartSwitch(int argc, const char* const* argv) {
@@ -75,18 +91,12 @@ void runMainSequence(LauncherState& state, int argc, const char* const* argv) {
   if (!checkDisplay(state)) return;
   traceStep("display");
 
-  // The window's construction starts the application; on the external route it does not
-  // return.
-  MainWindow window(mainWindowId, state);
-
-  // The loop keeps the process, and the application in it, alive until the application ends
-  // the process. A start that did not run the application has nothing to keep alive.
-  if (window.hostsApplication()) {
-    try {
-      IApplication::current().run();
-    } catch (IException& exception) {
-      state.messageBox.setTitle(QuilletText::titleTessaranError);
-      state.messageBox.show(exception);
-    }
+  // A failure of the class library while the window is built (a resource that is missing, a
+  // window the platform refuses) is told as a failure of the loop is, and the launcher ends.
+  try {
+    showMainWindow(state);
+  } catch (IException& exception) {
+    state.messageBox.setTitle(QuilletText::titleTessaranError);
+    state.messageBox.show(exception);
   }
 }

@@ -39,7 +39,7 @@ register() { # HOME
     printf 'Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\%s]\n"RuntimeLib"="%s"\n"JavaHome"="%s"\n' \
       "$key" "$lib" "$home" >"$IREGISTRY"
   fi
-  runtime_dir=${lib%${dirsep}*} java_home=$native
+  runtime_dir=${lib%"$dirsep"*} java_home=$native  # quoted: a bare \ in the pattern escapes the *
 }
 install_java() { mkdir -p "$1/bin"; cp "$FAKEJAVA" "$1/bin/java$exe"; }
 

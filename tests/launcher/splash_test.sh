@@ -75,7 +75,8 @@ splash_run() { # DESKTOP_LEFT DESKTOP_TOP DESKTOP_WIDTH DESKTOP_HEIGHT SCREENSHO
 
   # The panel's lines from top to bottom, then the status line.
   local lines
-  lines=$(awk '$1 == "child:" && $2 == "Static" { y = $4; $1 = $2 = $3 = $4 = $5 = $6 = ""; sub(/^ +/, ""); print y "\t" $0 }' <<<"$got" |
+  # A text line's class: "Static" on X11, the library's own "IStaticText" class on Windows.
+  lines=$(awk '$1 == "child:" && ($2 == "Static" || $2 == "IStaticText") { y = $4; $1 = $2 = $3 = $4 = $5 = $6 = ""; sub(/^ +/, ""); print y "\t" $0 }' <<<"$got" |
           sort -n -s -k1,1 | cut -f2-)
   local expected="Obel
 Dorn
@@ -91,8 +92,15 @@ Web site: https://quillet.obel.example/"
   [ "${status#* * * * * * }" = "Please wait..." ] || fail "status line: $status"
 
   # What a person sees: white on red in the status line, the picture's colours in the panel.
-  import -display "${QUILLET_WINE_DISPLAY:-$DISPLAY}" -window root "$work/shot.png" 2>/dev/null
-  [ -n "${SCREENSHOT_DIR:-}" ] && mkdir -p "$SCREENSHOT_DIR" && cp "$work/shot.png" "$SCREENSHOT_DIR/$shot"
+  local screen=${DISPLAY:-}
+  [ "$platform" = win ] && screen=${QUILLET_WINE_DISPLAY:-:$(cat "$QUILLET_RIG_DIR/display")}
+  import -display "$screen" -window root "$work/shot.png" 2>/dev/null
+  if [ -n "${SCREENSHOT_DIR:-}" ]; then
+    # The screen, and the splash alone with a margin around it.
+    mkdir -p "$SCREENSHOT_DIR"
+    cp "$work/shot.png" "$SCREENSHOT_DIR/screen-$shot"
+    convert "$work/shot.png" -crop "$((w + 16))x$((h + 16))+$((x - 8))+$((y - 8))" +repage "$SCREENSHOT_DIR/$shot"
+  fi
   read -r _ _ sx sy sw sh _ <<<"$status"
   local colours
   colours=$(convert "$work/shot.png" -crop "${sw}x${sh}+${sx}+${sy}" +repage -format %c histogram:info:- 2>/dev/null)
@@ -105,9 +113,11 @@ Web site: https://quillet.obel.example/"
   # main returns: the window is retired and the process lives on for the application.
   touch "$run/release-main"
   local i
+  # The task-bar button goes last (under Wine without a window manager hiding alone takes two
+  # seconds, and the window reads as hidden from its start).
   for i in $(seq 100); do
     got=$(describe)
-    [ "$(field visible "$got")" = no ] && break
+    [ "$(field visible "$got")" = no ] && [ "$(field taskbar "$got")" = no ] && break
     sleep 0.1
   done
   [ "$(field visible "$got")" = no ] || fail "the window is still shown after main returned"
