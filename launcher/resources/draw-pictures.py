@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
 """Draws quillet's own pictures: the information panel's picture (quillet.bmp, 380 x 285,
-24 bits per pixel, uncompressed) and the program's icon (quillet.ico, 32 x 32, 16 colours with
-its mask). Usage: draw-pictures.py OUTPUT_DIR. The drawing is plain arithmetic, so every run
-gives the same bytes.
+24 bits per pixel, uncompressed), the program's icon (quillet.ico, 32 x 32, 16 colours with
+its mask) and the same icon as PNG for desktop menus (quillet-32.png, and quillet-48.png drawn
+at that size), transparent where the icon's mask is. Usage: draw-pictures.py OUTPUT_DIR. The
+drawing is plain arithmetic, so every run gives the same bytes.
 """
 import math
 import os
 import struct
 import sys
+import zlib
 
 
 def lerp(a, b, t):
@@ -171,6 +173,21 @@ def ico_bytes(indexes, mask):
     return directory + entry + image
 
 
+def png_bytes(indexes, mask):
+    """An 8-bit RGBA PNG of the icon: the palette's colours, alpha 0 under the mask."""
+    def chunk(kind, data):
+        return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
+    size = len(indexes)
+    raw = bytearray()
+    for irow, mrow in zip(indexes, mask):
+        raw.append(0)  # filter type None
+        for i, m in zip(irow, mrow):
+            raw += bytes(PALETTE[i]) + (b'\0' if m else b'\xff')
+    header = struct.pack('>IIBBBBB', size, size, 8, 6, 0, 0, 0)
+    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) + chunk(b'IDAT', zlib.compress(bytes(raw), 9))
+            + chunk(b'IEND', b''))
+
+
 def main(argv):
     if len(argv) != 2:
         sys.stderr.write(__doc__)
@@ -181,6 +198,9 @@ def main(argv):
         f.write(bmp_bytes(draw_panel(380, 285)))
     with open(os.path.join(out, 'quillet.ico'), 'wb') as f:
         f.write(ico_bytes(*draw_icon(32)))
+    for size in (32, 48):
+        with open(os.path.join(out, 'quillet-%d.png' % size), 'wb') as f:
+            f.write(png_bytes(*draw_icon(size)))
     return 0
 
 
