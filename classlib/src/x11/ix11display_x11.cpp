@@ -11,6 +11,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <thread>
+
+#include <fontconfig/fontconfig.h>
 
 #include "iexcept.hpp"
 
@@ -69,10 +72,15 @@ IX11::Connection* IX11::shared() {
   static Connection* connection = nullptr;
   std::call_once(once, [] {
     Connection* made = new Connection();
-    if (open(*made))
+    if (open(*made)) {
       connection = made;
-    else
+      // Fontconfig reads its configuration and caches at its first use, a few milliseconds
+      // that the first window would wait for: a program that opens the display early (quillet,
+      // before it creates the JVM) has them read meanwhile. Fontconfig's start is thread-safe.
+      std::thread([] { FcInit(); }).detach();
+    } else {
       delete made;
+    }
   });
   return connection;
 }
