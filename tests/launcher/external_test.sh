@@ -5,15 +5,8 @@
 # records what it receives. On Linux the process is replaced (same process id).
 # Environment: QUILLET, FAKEJAVA; under Wine REG_VIEW.
 set -u
-rig=${QUILLET_SOURCE_DIR:?}/tests/rig
-source "$rig/stage.sh"
-rig_stage "$QUILLET" "$0" "$@"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0 case=
-fail() { echo "FAIL [$case]: $*"; failures=$((failures + 1)); }
-begin() { case=$1; echo "--- $case"; }
-windows_path() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
+launcher_script=$0
+source "$(dirname "$0")/lib.sh"
 
 app=$work/app run=$work/run
 mkdir -p "$app" "$run"

@@ -9,15 +9,8 @@
 # Environment: QUILLET, LANYARD; on Linux JDK_HOME and STARTER_JAR; under Wine JVMSTUB_DIR and
 # REG_VIEW. SCREENSHOT_DIR (optional) keeps the screenshots.
 set -u
-rig=${QUILLET_SOURCE_DIR:?}/tests/rig
-source "$rig/stage.sh"
-rig_stage "$QUILLET" "$0" "$@"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0 case=
-fail() { echo "FAIL [$case]: $*"; failures=$((failures + 1)); }
-begin() { case=$1; echo "--- $case"; }
-windows_path() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
+launcher_script=$0
+source "$(dirname "$0")/lib.sh"
 
 # --- the installation and the registry -----------------------------------------------------------
 app=$work/app run=$work/run
