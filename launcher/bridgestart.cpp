@@ -4,6 +4,7 @@
 #include "iexcept.hpp"
 #include "launcherstate.hpp"
 #include "messages.hpp"
+#include "trace.hpp"
 
 namespace {
 const char* const bridgeName = "lanyard";
@@ -14,8 +15,11 @@ const char* const toolName = "QUILLET";
 bool startBridge(LauncherState& state) {
   try {
     state.bridgeLibrary = new IDynamicLinkLibrary(bridgeName);
+    traceStep("bridge-loaded");
     // The bridge creates the VM on this thread; its own failures there end the process.
     callEntryPoint<DymInitializeJVMFunction>(*state.bridgeLibrary, initializeEntry, toolName);
+    state.bridgeReady = true;
+    traceStep("vm-created");
     return true;
   } catch (IException&) {
     state.messageBox.setTitle(QuilletText::titleTessaran);

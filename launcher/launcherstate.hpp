@@ -22,6 +22,9 @@ struct LauncherState {
   std::int32_t screenWidth = 0;     // desktop width in pixels, measured by the display check
   // The loaded bridge. Never released: the virtual machine it hosts lives as long as the process.
   IDynamicLinkLibrary* bridgeLibrary = nullptr;
+  // The bridge start-up succeeded: the virtual machine exists and the application can run in
+  // this process.
+  bool bridgeReady = false;
   IMessageBox messageBox;           // shown by every message but the not-installed one
 };
 

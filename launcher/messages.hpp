@@ -39,6 +39,9 @@ constexpr const char* notInstalledReferTo =
 
 // --- bridge start-up --------------------------------------------------------------------------
 constexpr const char* bridgeUnusable = "Unable to load Lanyard.DLL. Either missing or corrupt";
+// The application start after a failed bridge start-up: nothing can run it in this process.
+constexpr const char* bridgeNotStarted =
+    "The Java application cannot be started: Lanyard.DLL is missing or corrupt.";
 
 } // namespace QuilletText
 

@@ -6,14 +6,18 @@
 #include "bridgestart.hpp"
 #include "discovery.hpp"
 #include "iexcept.hpp"
+#include "iapplication.hpp"
 #include "iwindow.hpp"
 #include "launcherstate.hpp"
+#include "mainwindow.hpp"
 #include "messages.hpp"
+#include "trace.hpp"
 
 namespace {
 
 const char* const externalStartSwitch = "/ajs";
 const long smallestRefusedWidth = 800; // this width and less are refused
+const unsigned long mainWindowId = 1003;
 
 // Measures the desktop. False (after telling the user) when the launcher is to end: the
 // desktop is 800 pixels wide or less, or there is no display to show anything on.
@@ -41,6 +45,22 @@ bool checkDisplay(LauncherState& state) {
   return true;
 }
 
+// Builds the main window, whose construction starts the application (on the external route it
+// does not return), and runs the event loop while the application lives in this process; a
+// start that did not run the application has nothing to keep alive. The window goes when the
+// loop ends.
+void showMainWindow(LauncherState& state) {
+  MainWindow window(mainWindowId, state);
+  if (!window.hostsApplication())
+    return;
+  try {
+    IApplication::current().run();
+  } catch (IException& exception) {
+    state.messageBox.setTitle(QuilletText::titleTessaranError);
+    state.messageBox.show(exception);
+  }
+}
+
 } // namespace
 
 bool isExternalStartSwitch(int argc, const char* const* argv) {
@@ -54,9 +74,11 @@ bool isExternalStartSwitch(int argc, const char* const* argv) {
 }
 
 void runMainSequence(LauncherState& state, int argc, const char* const* argv) {
+  traceStep("main");
   state.externalStart = isExternalStartSwitch(argc, argv);
 
   EnvironmentOutcome environment = setUpEnvironment(state);
+  traceStep("environment");
   if (environment == EnvironmentOutcome::ended) return;
   if (environment == EnvironmentOutcome::notReady) {
     showNotInstalledMessage();
@@ -67,7 +89,14 @@ void runMainSequence(LauncherState& state, int argc, const char* const* argv) {
   if (!state.externalStart) startBridge(state);
 
   if (!checkDisplay(state)) return;
+  traceStep("display");
 
-  // The main window (whose construction starts the Java application) and the event loop
-  // follow here.
+  // A failure of the class library while the window is built (a resource that is missing, a
+  // window the platform refuses) is told as a failure of the loop is, and the launcher ends.
+  try {
+    showMainWindow(state);
+  } catch (IException& exception) {
+    state.messageBox.setTitle(QuilletText::titleTessaranError);
+    state.messageBox.show(exception);
+  }
 }

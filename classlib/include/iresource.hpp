@@ -1,37 +1,28 @@
-// IPrivateResource and IResourceLock: the library's recursive locks and their scoped holder.
+// IResourceLibrary: the program's resources (strings, bitmaps, icons, accelerator tables).
 #ifndef IRESOURCE_HPP
 #define IRESOURCE_HPP
 
-// A recursive lock: the thread that holds it may take it again, and must release it as often.
-// Waits without time limit. A critical section on Windows, a recursive mutex on POSIX.
-class IPrivateResource {
+#include "ihandle.hpp"
+#include "igeometry.hpp"
+#include "istring.hpp"
+
+// The resources compiled into the program: its resource section on Windows, the tables of
+// IResourceTable on POSIX. Loaded resources live as long as the process. A resource that is
+// missing raises an IException naming the call and the resource id.
+class IResourceLibrary {
 public:
-  IPrivateResource();
-  IPrivateResource(const IPrivateResource&) = delete;
-  IPrivateResource& operator=(const IPrivateResource&) = delete;
-  ~IPrivateResource();
+  // The program's own resources.
+  IResourceLibrary() = default;
 
-  IPrivateResource& lock();
-  IPrivateResource& unlock();
+  IString loadString(unsigned long id) const;
+  IBitmapHandle loadBitmap(unsigned long id) const;
+  // The icon; systemSize: at the size the system shows icons and mouse pointers (32 x 32 on
+  // most displays), else at the size of its first image.
+  IPointerHandle loadIcon(unsigned long id, bool systemSize = true) const;
+  IAccelTblHandle loadAccelTable(unsigned long id) const;
 
-  // The library's process-wide resource lock (guards the module registry). It is made at its
-  // first use and never destroyed, so that objects destroyed at process exit can still take it.
-  static IPrivateResource& processResource();
-
-private:
-  void* lock_; // the platform's lock object, made by the backend
-};
-
-// Holds a resource's lock for the lifetime of the object.
-class IResourceLock {
-public:
-  explicit IResourceLock(IPrivateResource& resource) : resource_(resource) { resource_.lock(); }
-  IResourceLock(const IResourceLock&) = delete;
-  IResourceLock& operator=(const IResourceLock&) = delete;
-  ~IResourceLock() { resource_.unlock(); }
-
-private:
-  IPrivateResource& resource_;
+  // The size of a bitmap that this library loaded.
+  static ISize bitmapSize(const IBitmapHandle& bitmap);
 };
 
 #endif

@@ -7,7 +7,7 @@
 
 #include "idynlib_platform.hpp"
 #include "iexcept.hpp"
-#include "iresource.hpp"
+#include "ireslock.hpp"
 
 namespace {
 

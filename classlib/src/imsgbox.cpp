@@ -8,7 +8,7 @@
 #include "iexcept.hpp"
 #include "imsgboxlogic.hpp"
 #include "iwindow.hpp"
-#include "iwindowplatform.hpp"
+#include "iwindowdriver.hpp"
 
 const IMessageBox::Style IMessageBox::buttonsOk(0x0);
 const IMessageBox::Style IMessageBox::buttonsOkCancel(0x1);

@@ -1,5 +1,5 @@
-// Portable part of the window toolkit: the window registry, command handlers and dispatch,
-// posting by event type, the desktop and object windows, the frame window and the application.
+// Portable part of the window toolkit: the window registry, handlers and dispatch, the window
+// base with its parent links and inherited look, the desktop and object windows.
 #include "iwindow.hpp"
 
 #include <algorithm>
@@ -8,8 +8,7 @@
 #include <unordered_map>
 
 #include "iexcept.hpp"
-#include "iframe.hpp"
-#include "iwindowplatform.hpp"
+#include "iwindowdriver.hpp"
 
 namespace {
 
@@ -31,6 +30,13 @@ public:
   explicit IPlatformWindow(const IWindowHandle& handle) { setHandle(handle); }
 };
 
+// The desktop's rectangle is the primary monitor's, measured each time it is asked for.
+class IDesktopWindow : public IPlatformWindow {
+public:
+  using IPlatformWindow::IPlatformWindow;
+  IRectangle rect() const override { return IWindowPlatform::desktopRect(); }
+};
+
 } // namespace
 
 // --- handles -------------------------------------------------------------------------------
@@ -46,27 +52,24 @@ void IWindowHandle::postEvent(unsigned long eventId, const IEventParameter1& p1,
                         IException::invalidParameter, IException::recoverable);
 }
 
-// --- command handlers ----------------------------------------------------------------------
+// --- handlers ------------------------------------------------------------------------------
 
-ICommandHandler::~ICommandHandler() {
+IHandler::~IHandler() {
   while (!windows_.empty())
     stopHandlingEventsFor(windows_.back());
 }
 
-bool ICommandHandler::systemCommand(ICommandEvent&) { return false; }
-
-ICommandHandler& ICommandHandler::handleEventsFor(IWindow* window) {
+IHandler& IHandler::handleEventsFor(IWindow* window) {
   if (window == nullptr)
     raiseParameterCheck("window != 0",
-                        IThrowLocation("iwindow", "ICommandHandler::handleEventsFor(IWindow*)",
-                                       __LINE__));
+                        IThrowLocation("iwindow", "IHandler::handleEventsFor(IWindow*)", __LINE__));
   window->handlers_.push_back(this);
   if (std::find(windows_.begin(), windows_.end(), window) == windows_.end())
     windows_.push_back(window);
   return *this;
 }
 
-ICommandHandler& ICommandHandler::stopHandlingEventsFor(IWindow* window) {
+IHandler& IHandler::stopHandlingEventsFor(IWindow* window) {
   if (window == nullptr)
     return *this;
   auto& handlers = window->handlers_;
@@ -75,14 +78,49 @@ ICommandHandler& ICommandHandler::stopHandlingEventsFor(IWindow* window) {
   return *this;
 }
 
+bool ICommandHandler::command(ICommandEvent&) { return false; }
+bool ICommandHandler::systemCommand(ICommandEvent&) { return false; }
+
+bool ICommandHandler::dispatchHandlerEvent(IEvent& event) {
+  if (event.eventId() != ICommandEvent::command && event.eventId() != ICommandEvent::systemCommand)
+    return false;
+  ICommandEvent commandEvent(event.window(), event.eventId(), event.parameter1().lowNumber());
+  return commandEvent.isSystemCommand() ? systemCommand(commandEvent) : command(commandEvent);
+}
+
 // --- windows -------------------------------------------------------------------------------
 
 IWindow::IWindow() noexcept = default;
 
+IWindow::IWindow(unsigned long id, IWindow* parent) noexcept : id_(id), parent_(parent) {
+  if (parent_ != nullptr)
+    parent_->children_.push_back(this);
+}
+
 IWindow::~IWindow() {
+  destroyDriver();
   setHandle(IWindowHandle());
   while (!handlers_.empty())
     handlers_.back()->stopHandlingEventsFor(this);
+  for (IWindow* child : children_)
+    child->parent_ = nullptr;
+  if (parent_ != nullptr) {
+    parent_->childDestroyed(this);
+    auto& siblings = parent_->children_;
+    siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+  }
+}
+
+void IWindow::setDriver(std::unique_ptr<IWindowDriver> driver) {
+  driver_ = std::move(driver);
+  setHandle(driver_ ? driver_->handle() : IWindowHandle());
+  if (driver_)
+    driver_->setLook(IWindowLook{font(), foregroundColor(), backgroundColor()});
+}
+
+void IWindow::destroyDriver() {
+  setHandle(IWindowHandle());
+  driver_.reset();
 }
 
 void IWindow::setHandle(const IWindowHandle& handle) {
@@ -115,8 +153,113 @@ IString IWindow::text() const {
   return handle_.isValid() ? IWindowPlatform::windowText(handle_) : IString();
 }
 
+IWindow& IWindow::show(bool visible) {
+  if (driver_ && isValid())
+    driver_->show(visible);
+  visible_ = visible;
+  return *this;
+}
+
+IWindow& IWindow::enable(bool enabled) {
+  if (driver_ && isValid())
+    driver_->enable(enabled);
+  enabled_ = enabled;
+  return *this;
+}
+
+IWindow& IWindow::setFocus() {
+  if (driver_ && isValid())
+    driver_->setFocus();
+  return *this;
+}
+
+IWindow& IWindow::moveSizeTo(const IRectangle& rect) {
+  if (driver_ && isValid())
+    driver_->moveSizeTo(rect);
+  sizeChanged();
+  return *this;
+}
+
+IRectangle IWindow::rect() const {
+  return driver_ && isValid() ? driver_->rect() : IRectangle();
+}
+
+ISize IWindow::minimumSize() const { return size(); }
+
+void IWindow::sizeChanged() {}
+
+void IWindow::childDestroyed(IWindow*) {}
+
+void IWindow::lookChanged() {
+  if (driver_ && isValid())
+    driver_->setLook(IWindowLook{font(), foregroundColor(), backgroundColor()});
+}
+
+// A change of this window's look reaches the children that show it by inheritance.
+void IWindow::inheritedLookChanged() {
+  lookChanged();
+  for (IWindow* child : children_)
+    if (!child->hasFont_ || !child->hasForeground_ || !child->hasBackground_)
+      child->inheritedLookChanged();
+}
+
+IWindow& IWindow::setFont(const IFont& font) {
+  font_ = font;
+  hasFont_ = true;
+  inheritedLookChanged();
+  return *this;
+}
+
+IFont IWindow::font() const {
+  for (const IWindow* w = this; w != nullptr; w = w->parent_)
+    if (w->hasFont_)
+      return w->font_;
+  return IFont();
+}
+
+IWindow& IWindow::setForegroundColor(const IColor& color) {
+  foreground_ = color;
+  hasForeground_ = true;
+  inheritedLookChanged();
+  return *this;
+}
+
+IWindow& IWindow::setBackgroundColor(const IColor& color) {
+  background_ = color;
+  hasBackground_ = true;
+  inheritedLookChanged();
+  return *this;
+}
+
+IColor IWindow::foregroundColor() const {
+  for (const IWindow* w = this; w != nullptr; w = w->parent_)
+    if (w->hasForeground_)
+      return w->foreground_;
+  return IColor::black();
+}
+
+IColor IWindow::backgroundColor() const {
+  for (const IWindow* w = this; w != nullptr; w = w->parent_)
+    if (w->hasBackground_)
+      return w->background_;
+  return IColor::white();
+}
+
+IWindow& IWindow::setMousePointer(const IPointerHandle& pointer) {
+  pointer_ = pointer;
+  if (driver_ && isValid())
+    driver_->setPointer(pointer);
+  return *this;
+}
+
+IWindow& IWindow::refresh(bool immediate) {
+  if (driver_ && isValid())
+    driver_->refresh(immediate);
+  return *this;
+}
+
 IWindow* IWindow::desktopWindow() {
-  static IWindow* desktop = new IPlatformWindow(IWindowPlatform::desktopHandle());
+  static IWindow* desktop = new IDesktopWindow(IWindowPlatform::desktopHandle());
   return desktop;
 }
 
@@ -137,95 +280,39 @@ bool IWindowPrivate::isObjectWindow(const IWindow* window) {
   return window != nullptr && window == theObjectWindow.load();
 }
 
-long IWindow::desktopWidth() { return IWindowPlatform::desktopWidth(); }
-long IWindow::desktopHeight() { return IWindowPlatform::desktopHeight(); }
+long IWindow::desktopWidth() { return IWindowPlatform::desktopRect().width(); }
+long IWindow::desktopHeight() { return IWindowPlatform::desktopRect().height(); }
 
-bool IWindow::dispatchCommand(unsigned long commandId) {
-  ICommandEvent event(this, commandId);
+bool IWindow::dispatchEvent(IEvent& event) {
   // A copy: a handler may attach or detach handlers while it runs.
-  std::vector<ICommandHandler*> handlers(handlers_.rbegin(), handlers_.rend());
-  for (ICommandHandler* h : handlers) {
+  std::vector<IHandler*> handlers(handlers_.rbegin(), handlers_.rend());
+  for (IHandler* h : handlers) {
     if (std::find(handlers_.begin(), handlers_.end(), h) == handlers_.end())
       continue;
-    if (h->command(event))
+    if (h->dispatchHandlerEvent(event))
       return true;
   }
   return false;
+}
+
+bool IWindow::dispatchCommand(unsigned long commandId) {
+  ICommandEvent event(this, ICommandEvent::command, commandId);
+  return dispatchEvent(event);
 }
 
 bool IWindow::dispatchSystemCommand(unsigned long commandId) {
-  ICommandEvent event(this, commandId);
-  std::vector<ICommandHandler*> handlers(handlers_.rbegin(), handlers_.rend());
-  for (ICommandHandler* h : handlers) {
-    if (std::find(handlers_.begin(), handlers_.end(), h) == handlers_.end())
-      continue;
-    if (h->systemCommand(event))
-      return true;
-  }
-  return false;
+  ICommandEvent event(this, ICommandEvent::systemCommand, commandId);
+  return dispatchEvent(event);
 }
 
-// --- frame windows -------------------------------------------------------------------------
+// --- drivers -------------------------------------------------------------------------------
 
 IWindowDriver::~IWindowDriver() = default;
 
-void IWindowDriver::windowCreated(IFrameWindow& frame, const IWindowHandle& handle) {
-  frame.setHandle(handle);
+void IWindowDriver::windowGone(IWindow& window) {
+  handle_ = IWindowHandle();
+  window.setHandle(IWindowHandle());
+  window.visible_ = false;
 }
 
-void IWindowDriver::windowGone(IFrameWindow& frame) {
-  frame.setHandle(IWindowHandle());
-  frame.visible_ = false;
-}
-
-IFrameWindow::IFrameWindow(const char* title, long width, long height) : title_(title) {
-  driver_ = IWindowDriver::newFrame(*this, title_, width, height);
-}
-
-IFrameWindow::~IFrameWindow() {
-  // The driver destroys the platform window; the registry entry goes first so that no posted
-  // event finds a half-destroyed object.
-  setHandle(IWindowHandle());
-  driver_.reset();
-}
-
-// The platform window's own text while there is one (what a person and other programs see),
-// else the last title given.
-IString IFrameWindow::text() const { return isValid() ? IWindow::text() : title_; }
-
-IFrameWindow& IFrameWindow::setText(const char* title) {
-  title_ = title;
-  if (isValid())
-    driver_->setText(title_);
-  return *this;
-}
-
-IFrameWindow& IFrameWindow::show(bool visible) {
-  if (isValid()) {
-    driver_->show(visible);
-    visible_ = visible;
-  }
-  return *this;
-}
-
-// --- the application -----------------------------------------------------------------------
-
-IApplication& IApplication::current() {
-  static IApplication* application = new IApplication;
-  return *application;
-}
-
-IApplication& IApplication::run() {
-  IWindowPlatform::run();
-  return *this;
-}
-
-IApplication& IApplication::processEvents() {
-  IWindowPlatform::processEvents();
-  return *this;
-}
-
-IApplication& IApplication::exit() {
-  IWindowPlatform::exit();
-  return *this;
-}
+void IWindowDriver::windowSized(IWindow& window) { window.sizeChanged(); }

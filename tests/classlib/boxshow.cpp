@@ -3,8 +3,9 @@
 //
 //   boxshow [--title T] [--owner none|desktop|object|bogus|frame:TEXT] [--help-id N]
 //           [--style HEX | --severity N | --exception recoverable|unrecoverable | --error CODE]
-//           [--private] [--desktop-size] TEXT
-// "\n" in TEXT and in a frame's text becomes a line end. Prints "response: NAME" and exits 0;
+//           [--private] [--desktop-size] [--repeat N] TEXT
+// "\n" in TEXT and in a frame's text becomes a line end; --repeat: TEXT N times over (longer
+// than one command-line argument can be). Prints "response: NAME" and exits 0;
 // an IException prints "exception: CLASS: TEXT" and exits 2.
 #include <cstdio>
 #include <cstdlib>
@@ -54,7 +55,7 @@ const char* responseName(IMessageBox::Response response) {
 int main(int argc, char** argv) {
   std::string title, owner = "desktop", text, mode = "severity", value = "0";
   bool hasTitle = false, privateMessage = false, desktopSize = false;
-  unsigned long helpId = 0;
+  unsigned long helpId = 0, repeat = 1;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     auto next = [&]() -> std::string {
@@ -73,8 +74,12 @@ int main(int argc, char** argv) {
     }
     else if (arg == "--private") privateMessage = true;
     else if (arg == "--desktop-size") desktopSize = true;
+    else if (arg == "--repeat") repeat = std::strtoul(next().c_str(), nullptr, 0);
     else text = unescape(arg.c_str());
   }
+  std::string once = text;
+  for (unsigned long i = 1; i < repeat; ++i)
+    text += once;
 
   try {
     if (desktopSize) {

@@ -1,6 +1,7 @@
 // Tests of the window toolkit on a real display (Xvfb, or Wine's): posting from many threads
 // into the event loop, posting to windows that are gone, ending the loop, frames and their
 // texts, the object window and the desktop's size.
+#include "iapplication.hpp"
 #include "iframe.hpp"
 #include "iwindow.hpp"
 

@@ -152,6 +152,30 @@ else
     [ "$status" = 2 ] && grep -qx 'exception: IInvalidRequest: MessageBoxIndirect:No error text is available.' "$tmp/rf.out" ||
       fail "refused box ($args): status $status, $(cat "$tmp/rf.out")"
   done
+  echo "--- a word of 5,000 and one of 300,000 characters: cut into the lines of a box on the screen"
+  # Measured in 16 bits, the first came out as a box of 180 x 95 with nothing readable, and the
+  # second ended the process inside Xlib.
+  ink() { convert "$tmp/word.png" -crop "$1" +repage -colorspace gray -threshold 50% -format '%[fx:1-mean]' info:; }
+  for count in 5000 300000; do
+    start --title "Word $count" --style 0x0 --repeat "$count" x
+    expect_box "Word $count" "title: Word $count"$'\n'"text: $(head -c "$count" /dev/zero | tr '\0' x)"$'\n'"button: OK (default)"
+    box=$(xdotool search --name "^Word $count\$" | head -1)
+    if [ -z "$box" ]; then fail "word of $count: no box"; wait "$pid"; continue; fi
+    read -r bw bh < <(xwininfo -id "$box" | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w, h}')
+    text=$(xwininfo -children -id "$box" | awk '/\("text" "Static"\)/ {print $1}')
+    read -r tx ty tw th < <(xwininfo -id "$text" | awk '/Absolute upper-left X:/ {x = $4} /Absolute upper-left Y:/ {y = $4}
+                                                       /Width:/ {w = $2} /Height:/ {h = $2} END {print x, y, w, h}')
+    if (( ${bw:-0} >= 400 && bw <= 1280 && ${bh:-0} >= 300 && bh <= 1024 && ${th:-0} >= 20 * 12 )); then
+      import -window root "$tmp/word.png"
+      first=$(ink "${tw}x12+${tx}+${ty}") last=$(ink "${tw}x12+${tx}+$((ty + th - 14))")
+      awk -v a="$first" -v b="$last" 'BEGIN { exit !(a > 0.05 && b > 0.05) }' ||
+        fail "word of $count: nothing to read in the first or last line (ink $first, $last)"
+    else
+      fail "word of $count: a box of ${bw:-?} x ${bh:-?} with a text of ${tw:-?} x ${th:-?}"
+    fi
+    driver press --title "Word $count" --button OK
+    expect_response ok
+  done
 fi
 
 echo "$failures failure(s)"

@@ -31,4 +31,15 @@ finish_run
 expect_rc 1
 expect_out '%s\n%s\n%s' "$loaded" "DymInitializeJVM returned" "Can't find static method main"
 
+# Class names of 5,000 and 300,000 characters: the box shows the whole name (the second used to
+# end the process inside Xlib, losing the output and the exit code that follow the box).
+for count in 5000 300000; do
+  start "CallJavaCode, a class name of $count characters" -- init QUILLET cjc-long "$count" ""
+  name=$(head -c "$count" /dev/zero | tr '\0' x)
+  box "JVM start failure" "title: JVM start failure"$'\n'"icon: error"$'\n'"text: Unable to find class $name"$'\n'"button: OK (default)"
+  finish_run
+  expect_rc 1
+  expect_out '%s\n%s\n%s' "$loaded" "DymInitializeJVM returned" "Can't find class $name"
+done
+
 finish

@@ -5,20 +5,22 @@
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 #include <X11/Xft/Xft.h>
+#include <fontconfig/fontconfig.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "iexcept.hpp"
 #include "imsgboxlogic.hpp"
 #include "iwindow.hpp"
-#include "iwindowplatform.hpp"
+#include "iwindowdriver.hpp"
 #include "x11/ix11display.hpp"
+#include "x11/ix11drawing.hpp"
 
 namespace {
 
@@ -26,164 +28,315 @@ using IMessageBoxLogic::Layout;
 
 const int kMargin = 12, kIconSize = 32, kIconGap = 12, kButtonGap = 8;
 const int kMinButtonWidth = 75, kMinButtonHeight = 23;
+const IColor kFace(0xF0, 0xF0, 0xF0), kButtonFace(0xE1, 0xE1, 0xE1);
 
 // Cuts at line ends (a carriage return before one is dropped), then wraps each line at blanks
-// to fit width; a word wider than the width is cut between characters.
-std::vector<std::string> wrapText(Display* d, XftFont* font, const std::string& text, int width) {
-  auto measure = [&](const std::string& s) {
-    XGlyphInfo extents;
-    XftTextExtentsUtf8(d, font, reinterpret_cast<const FcChar8*>(s.data()),
-                       static_cast<int>(s.size()), &extents);
-    return static_cast<int>(extents.xOff);
-  };
+// to fit width; a word wider than the width is cut between characters. At most maxLines lines:
+// a text that goes on ends in an ellipsis, so that the buttons stay on the screen. The work is
+// bounded by what is kept, however long the text.
+std::vector<std::string> wrapText(const IX11::Drawing& drawing, XftFont* font,
+                                  const std::string& text, long width, std::size_t maxLines) {
   std::vector<std::string> result;
+  const long blank = drawing.textWidth(font, " ");
+  auto full = [&] { return result.size() > maxLines; };
   std::size_t start = 0;
-  for (;;) {
+  while (!full()) {
     std::size_t end = text.find('\n', start);
     std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
     if (!line.empty() && line.back() == '\r')
       line.pop_back();
     std::string current;
-    std::size_t pos = 0;
-    while (pos <= line.size()) {
-      std::size_t blank = line.find(' ', pos);
-      std::string word = line.substr(pos, blank == std::string::npos ? std::string::npos : blank - pos);
-      std::string candidate = current.empty() ? word : current + " " + word;
-      if (measure(candidate) <= width || candidate.empty()) {
-        current = candidate;
+    long currentWidth = 0;
+    for (std::size_t pos = 0; pos <= line.size() && !full();) {
+      std::size_t space = line.find(' ', pos);
+      std::size_t wordEnd = space == std::string::npos ? line.size() : space;
+      long wordWidth = drawing.textWidth(font, line, pos, wordEnd);
+      long candidate = current.empty() ? wordWidth : currentWidth + blank + wordWidth;
+      if (candidate <= width || (current.empty() && wordEnd == pos)) {
+        if (!current.empty())
+          current += ' ';
+        current.append(line, pos, wordEnd - pos);
+        currentWidth = candidate;
       } else {
         if (!current.empty())
           result.push_back(current);
-        current.clear();
-        // Cut an over-wide word at character boundaries.
-        while (measure(word) > width && word.size() > 1) {
-          // The longest head that fits, found by halving: a long unbroken text stays cheap.
-          std::size_t fits = 1, tooLong = word.size();
-          while (tooLong - fits > 1) {
-            std::size_t middle = fits + (tooLong - fits) / 2;
-            (measure(word.substr(0, middle)) <= width ? fits : tooLong) = middle;
-          }
-          // Never between the bytes of one character.
-          while (fits > 1 && (static_cast<unsigned char>(word[fits]) & 0xC0) == 0x80)
-            --fits;
-          result.push_back(word.substr(0, fits));
-          word.erase(0, fits);
+        // An over-wide word is cut into pieces that fit, never inside a character.
+        std::size_t from = pos;
+        while (wordWidth > width && wordEnd - from > 1 && !full()) {
+          std::size_t fits = drawing.fitting(font, line, from, width);
+          result.push_back(line.substr(from, fits));
+          from += fits;
+          wordWidth = drawing.textWidth(font, line, from, wordEnd);
         }
-        current = word;
+        current = line.substr(from, wordEnd - from);
+        currentWidth = wordWidth;
       }
-      if (blank == std::string::npos)
+      if (space == std::string::npos)
         break;
-      pos = blank + 1;
+      pos = space + 1;
     }
     result.push_back(current);
     if (end == std::string::npos)
       break;
     start = end + 1;
   }
+  if (result.size() > maxLines) {
+    result.resize(maxLines);
+    result.back() += "\u2026";
+  }
   return result;
 }
 
+// What the parts of a box share: the connection, the drawing helper, a GC for shapes and the
+// fonts.
+struct BoxTools {
+  IX11::Connection& connection;
+  IX11::Drawing& drawing;
+  GC gc;
+  XftFont* font;
+  XftFont* glyphFont;
+};
+
+// One child window of the box that paints itself when exposed.
+class Part {
+public:
+  Part(BoxTools& tools, Window parent, const IRectangle& rect, const IColor& background, long events,
+       const std::string& name, const char* instance, const char* className)
+      : tools_(tools), display_(tools.connection.display), size_(rect.size()) {
+    XSetWindowAttributes attributes;
+    attributes.background_pixel = tools.drawing.pixel(background);
+    attributes.event_mask = events;
+    window_ = XCreateWindow(display_, parent, static_cast<int>(rect.left()), static_cast<int>(rect.top()),
+                            static_cast<unsigned>(std::max(1L, rect.width())),
+                            static_cast<unsigned>(std::max(1L, rect.height())), 0, CopyFromParent,
+                            InputOutput, CopyFromParent, CWBackPixel | CWEventMask, &attributes);
+    IX11::setName(tools.connection, window_, name);
+    IX11::setClass(tools.connection, window_, instance, className);
+    draw_ = XftDrawCreate(display_, window_, tools.drawing.visual(), tools.drawing.colormap());
+  }
+  virtual ~Part() {
+    if (draw_ != nullptr)
+      XftDrawDestroy(draw_);
+  }
+  Part(const Part&) = delete;
+  Part& operator=(const Part&) = delete;
+
+  Window window() const noexcept { return window_; }
+  virtual void paint() = 0;
+
+protected:
+  BoxTools& tools_;
+  Display* display_;
+  Window window_;
+  XftDraw* draw_;
+  ISize size_;
+};
+
+// The icon of the box's kind: information, question, warning or error.
+class IconPart : public Part {
+public:
+  IconPart(BoxTools& tools, Window parent, const IRectangle& rect, const std::string& kind)
+      : Part(tools, parent, rect, kFace, ExposureMask, "icon:" + kind, "icon", "Static"),
+        kind_(kind) {}
+
+  void paint() override {
+    Display* d = display_;
+    GC gc = tools_.gc;
+    IX11::Drawing& drawing = tools_.drawing;
+    const unsigned size = kIconSize - 1;
+    if (kind_ == "warning") {
+      XPoint triangle[3] = {{kIconSize / 2, 1}, {kIconSize - 1, kIconSize - 2}, {0, kIconSize - 2}};
+      XSetForeground(d, gc, drawing.pixel(IColor(0xF8, 0xC8, 0x00)));
+      XFillPolygon(d, window_, gc, triangle, 3, Convex, CoordModeOrigin);
+      XSetForeground(d, gc, drawing.pixel(IColor(0x80, 0x60, 0x00)));
+      XPoint outline[4] = {triangle[0], triangle[1], triangle[2], triangle[0]};
+      XDrawLines(d, window_, gc, outline, 4, CoordModeOrigin);
+      glyph("!", IColor::black());
+      return;
+    }
+    bool error = kind_ == "error";
+    XSetForeground(d, gc, drawing.pixel(error ? IColor(0xD3, 0x2F, 0x2F) : IColor(0x1E, 0x5A, 0xC8)));
+    XFillArc(d, window_, gc, 0, 0, size, size, 0, 360 * 64);
+    if (error) {
+      XSetForeground(d, gc, drawing.pixel(IColor::white()));
+      XSetLineAttributes(d, gc, 4, LineSolid, CapRound, JoinRound);
+      XDrawLine(d, window_, gc, 10, 10, kIconSize - 11, kIconSize - 11);
+      XDrawLine(d, window_, gc, kIconSize - 11, 10, 10, kIconSize - 11);
+      XSetLineAttributes(d, gc, 1, LineSolid, CapButt, JoinMiter);
+    } else {
+      glyph(kind_ == "question" ? "?" : "i", IColor::white());
+    }
+  }
+
+private:
+  void glyph(const std::string& text, const IColor& color) {
+    XftFont* font = tools_.glyphFont;
+    if (font == nullptr)
+      return;
+    long x = (kIconSize - tools_.drawing.textWidth(font, text)) / 2;
+    long y = (kIconSize + font->ascent - font->descent) / 2;
+    tools_.drawing.drawText(draw_, color, font, x, y, text, 0, kIconSize);
+  }
+
+  std::string kind_;
+};
+
+// The text, line by line; right-aligned lines for the right-to-left style flag.
+class TextPart : public Part {
+public:
+  TextPart(BoxTools& tools, Window parent, const IRectangle& rect, const std::string& text,
+           std::vector<std::string> lines, long lineHeight, bool right)
+      : Part(tools, parent, rect, kFace, ExposureMask, text, "text", "Static"),
+        lines_(std::move(lines)), lineHeight_(lineHeight), right_(right) {}
+
+  void paint() override {
+    XftFont* font = tools_.font;
+    long y = font->ascent + 1;
+    for (const std::string& line : lines_) {
+      long x = right_ ? size_.width() - tools_.drawing.textWidth(font, line) : 0;
+      tools_.drawing.drawText(draw_, IColor::black(), font, x, y, line, 0, size_.width());
+      y += lineHeight_;
+    }
+  }
+
+private:
+  std::vector<std::string> lines_;
+  long lineHeight_;
+  bool right_;
+};
+
+// A push button: its label, a frame, and for the default (focused) one the focus marks. Its
+// WM_CLASS instance says whether it is the default, for people's tools and the tests.
+class ButtonPart : public Part {
+public:
+  ButtonPart(BoxTools& tools, Window parent, const IRectangle& rect, const std::string& label)
+      : Part(tools, parent, rect, kButtonFace, ExposureMask | ButtonPressMask | ButtonReleaseMask,
+             label, "button", "Button"),
+        label_(label) {}
+
+  void setDefault(bool isDefault) {
+    isDefault_ = isDefault;
+    IX11::setClass(tools_.connection, window_, isDefault ? "default" : "button", "Button");
+  }
+  void setPressed(bool pressed) { pressed_ = pressed; }
+  bool contains(int x, int y) const {
+    return x >= 0 && y >= 0 && x < size_.width() && y < size_.height();
+  }
+
+  void paint() override {
+    Display* d = display_;
+    GC gc = tools_.gc;
+    IX11::Drawing& drawing = tools_.drawing;
+    XClearWindow(d, window_);
+    int w = static_cast<int>(size_.width()), h = static_cast<int>(size_.height());
+    XSetForeground(d, gc, drawing.pixel(isDefault_ ? IColor(0x00, 0x78, 0xD7) : IColor(0xAD, 0xAD, 0xAD)));
+    XSetLineAttributes(d, gc, isDefault_ ? 2 : 1, LineSolid, CapButt, JoinMiter);
+    int inset = isDefault_ ? 1 : 0;
+    XDrawRectangle(d, window_, gc, inset, inset, static_cast<unsigned>(w - 1 - 2 * inset),
+                   static_cast<unsigned>(h - 1 - 2 * inset));
+    if (isDefault_) {
+      // The focus mark: a dotted rectangle inside the border.
+      XSetForeground(d, gc, drawing.pixel(IColor(0x40, 0x40, 0x40)));
+      XSetLineAttributes(d, gc, 1, LineOnOffDash, CapButt, JoinMiter);
+      char dashes[2] = {1, 1};
+      XSetDashes(d, gc, 0, dashes, 2);
+      XDrawRectangle(d, window_, gc, 4, 4, static_cast<unsigned>(w - 9), static_cast<unsigned>(h - 9));
+      XSetLineAttributes(d, gc, 1, LineSolid, CapButt, JoinMiter);
+    }
+    XftFont* font = tools_.font;
+    int shift = pressed_ ? 1 : 0;
+    long x = (w - drawing.textWidth(font, label_)) / 2 + shift;
+    long y = (h + font->ascent - font->descent) / 2 + shift;
+    drawing.drawText(draw_, IColor::black(), font, x, y, label_, 0, w);
+  }
+
+private:
+  std::string label_;
+  bool isDefault_ = false, pressed_ = false;
+};
+
+// The dialog: builds its parts, then runs its own modal loop on its private connection.
 class MessageDialog {
 public:
-  MessageDialog(IX11::Connection& c, const Layout& layout, std::uint32_t flags)
-      : c_(c), d_(c.display), layout_(layout), flags_(flags), focus_(layout.defaultButton) {}
+  MessageDialog(IX11::Connection& c, IX11::Drawing& drawing, const Layout& layout,
+                std::uint32_t flags)
+      : c_(c), d_(c.display), drawing_(drawing), layout_(layout), flags_(flags),
+        focus_(layout.defaultButton) {}
 
   ~MessageDialog() {
-    for (XftDraw* draw : draws_)
-      if (draw != nullptr)
-        XftDrawDestroy(draw);
-    Visual* visual = DefaultVisual(d_, c_.screen);
-    Colormap map = DefaultColormap(d_, c_.screen);
-    if (blackMade_)
-      XftColorFree(d_, visual, map, &black_);
-    if (whiteMade_)
-      XftColorFree(d_, visual, map, &white_);
-    if (gc_ != nullptr)
-      XFreeGC(d_, gc_);
-    if (bold_ != nullptr)
-      XftFontClose(d_, bold_);
-    if (font_ != nullptr)
-      XftFontClose(d_, font_);
+    parts_.clear();
+    buttons_.clear();
+    if (tools_ && tools_->gc != nullptr)
+      XFreeGC(d_, tools_->gc);
     if (top_ != None)
       XDestroyWindow(d_, top_);
     XFlush(d_);
   }
 
+  // False when the display has no font to write with.
   bool openFonts() {
-    font_ = XftFontOpenName(d_, c_.screen, "sans-serif:pixelsize=13");
-    bold_ = XftFontOpenName(d_, c_.screen, "sans-serif:bold:pixelsize=22");
-    return font_ != nullptr && bold_ != nullptr;
+    font_ = drawing_.font(IFont());
+    IX11::FontRequest glyph = IX11::fontRequest(IFont().setBold(), drawing_.density());
+    glyph.pixelSize = 22; // fills the icon, whose size does not follow the density
+    glyphFont_ = drawing_.font(glyph);
+    return font_ != nullptr && glyphFont_ != nullptr;
   }
 
   void build(IWindow* owner, const std::string& text, const std::string& title) {
-    blackMade_ = makeColor(0, 0, 0, black_);
-    whiteMade_ = makeColor(0xFFFF, 0xFFFF, 0xFFFF, white_);
+    IRectangle screen = IX11::primaryMonitor(c_);
+    long maxTextWidth = std::max(240L, screen.width() * 5 / 8 - 100);
+    long lineHeight = IX11::Drawing::lineHeight(font_) + 2;
+    std::size_t maxLines = static_cast<std::size_t>(std::max(1L, (screen.height() - 160) / lineHeight));
+    std::vector<std::string> lines = wrapText(drawing_, font_, text, maxTextWidth, maxLines);
+    long textWidth = 1;
+    for (const std::string& line : lines)
+      textWidth = std::max(textWidth, drawing_.textWidth(font_, line));
+    long textHeight = std::max(1L, static_cast<long>(lines.size()) * lineHeight);
 
-    int screenWidth = DisplayWidth(d_, c_.screen), screenHeight = DisplayHeight(d_, c_.screen);
-    int maxTextWidth = std::max(240, screenWidth * 5 / 8 - 100);
-    lines_ = wrapText(d_, font_, text, maxTextWidth);
-    int lineHeight = font_->ascent + font_->descent + 2;
-    // A text taller than the screen is cut, so that the buttons stay within reach.
-    std::size_t maxLines = static_cast<std::size_t>(std::max(1, (screenHeight - 160) / lineHeight));
-    if (lines_.size() > maxLines) {
-      lines_.resize(maxLines);
-      lines_.back() += "\u2026";
-    }
-    int textWidth = 1;
-    for (const std::string& line : lines_)
-      textWidth = std::max(textWidth, measure(font_, line));
-    int textHeight = std::max(1, static_cast<int>(lines_.size()) * lineHeight);
-
-    int buttonWidth = kMinButtonWidth;
+    long buttonWidth = kMinButtonWidth;
     for (const auto& button : layout_.buttons)
-      buttonWidth = std::max(buttonWidth, measure(font_, button.label) + 24);
-    int buttonHeight = std::max(kMinButtonHeight, font_->ascent + font_->descent + 10);
-    int count = static_cast<int>(layout_.buttons.size());
-    int rowWidth = count * buttonWidth + (count - 1) * kButtonGap;
+      buttonWidth = std::max(buttonWidth, drawing_.textWidth(font_, button.label) + 24);
+    long buttonHeight = std::max<long>(kMinButtonHeight, IX11::Drawing::lineHeight(font_) + 10);
+    long count = static_cast<long>(layout_.buttons.size());
+    long rowWidth = count * buttonWidth + (count - 1) * kButtonGap;
 
-    int iconWidth = layout_.icon != nullptr ? kIconSize + kIconGap : 0;
-    int contentHeight = std::max(layout_.icon != nullptr ? kIconSize : 0, textHeight);
-    int width = std::max(iconWidth + textWidth, rowWidth) + 2 * kMargin;
-    width = std::max(width, 180);
-    int height = kMargin + contentHeight + kMargin + buttonHeight + kMargin;
+    long iconWidth = layout_.icon != nullptr ? kIconSize + kIconGap : 0;
+    long contentHeight = std::max<long>(layout_.icon != nullptr ? kIconSize : 0, textHeight);
+    long width = std::max(std::max(iconWidth + textWidth, rowWidth) + 2 * kMargin, 180L);
+    long height = kMargin + contentHeight + kMargin + buttonHeight + kMargin;
 
-    unsigned long face = pixel(0xF0, 0xF0, 0xF0);
-    top_ = makeWindow(c_.root, (screenWidth - width) / 2, (screenHeight - height) / 3, width,
-                      height, face, KeyPressMask | StructureNotifyMask | ExposureMask);
+    XSetWindowAttributes attributes;
+    attributes.background_pixel = drawing_.pixel(kFace);
+    attributes.event_mask = KeyPressMask | StructureNotifyMask;
+    top_ = XCreateWindow(d_, c_.root, static_cast<int>(screen.left() + (screen.width() - width) / 2),
+                         static_cast<int>(screen.top() + (screen.height() - height) / 3),
+                         static_cast<unsigned>(width), static_cast<unsigned>(height), 0,
+                         CopyFromParent, InputOutput, CopyFromParent, CWBackPixel | CWEventMask,
+                         &attributes);
     IX11::setName(c_, top_, title);
     IX11::setClass(c_, top_, "messagebox", "IMessageBox");
     setProperties(owner, width, height);
+    tools_.reset(new BoxTools{c_, drawing_, XCreateGC(d_, top_, 0, nullptr), font_, glyphFont_});
 
-    gc_ = XCreateGC(d_, top_, 0, nullptr);
-
-    int textLeft = kMargin;
+    long textLeft = kMargin;
     if (layout_.icon != nullptr) {
-      icon_ = makeWindow(top_, kMargin, kMargin, kIconSize, kIconSize, face, ExposureMask);
-      IX11::setName(c_, icon_, std::string("icon:") + layout_.icon);
-      IX11::setClass(c_, icon_, "icon", "Static");
+      add(new IconPart(*tools_, top_, IRectangle(kMargin, kMargin, kMargin + kIconSize, kMargin + kIconSize),
+                       layout_.icon));
       textLeft += kIconSize + kIconGap;
     }
-    int textTop = kMargin + (contentHeight - textHeight) / 2;
-    label_ = makeWindow(top_, textLeft, textTop, textWidth, textHeight, face, ExposureMask);
-    IX11::setName(c_, label_, text);
-    IX11::setClass(c_, label_, "text", "Static");
-    lineHeight_ = lineHeight;
+    long textTop = kMargin + (contentHeight - textHeight) / 2;
+    add(new TextPart(*tools_, top_, IRectangle(IPoint(textLeft, textTop), ISize(textWidth, textHeight)),
+                     text, std::move(lines), lineHeight, (flags_ & IMessageBoxLogic::rightFlag) != 0));
 
-    int x = (width - rowWidth) / 2, y = height - kMargin - buttonHeight;
+    long x = (width - rowWidth) / 2, y = height - kMargin - buttonHeight;
     for (const auto& button : layout_.buttons) {
-      Window w = makeWindow(top_, x, y, buttonWidth, buttonHeight, pixel(0xE1, 0xE1, 0xE1),
-                            ExposureMask | ButtonPressMask | ButtonReleaseMask);
-      IX11::setName(c_, w, button.label);
-      buttons_.push_back(w);
+      auto* part = new ButtonPart(*tools_, top_, IRectangle(IPoint(x, y), ISize(buttonWidth, buttonHeight)),
+                                  button.label);
+      add(part);
+      buttons_.push_back(part);
       x += buttonWidth + kButtonGap;
     }
     markDefault();
-    for (Window w : {top_, icon_, label_})
-      draws_.push_back(w != None ? XftDrawCreate(d_, w, DefaultVisual(d_, c_.screen),
-                                                 DefaultColormap(d_, c_.screen))
-                                 : nullptr);
-    for (Window w : buttons_)
-      draws_.push_back(XftDrawCreate(d_, w, DefaultVisual(d_, c_.screen), DefaultColormap(d_, c_.screen)));
     XMapSubwindows(d_, top_);
     XMapRaised(d_, top_);
     XFlush(d_);
@@ -202,7 +355,10 @@ public:
         break;
       case Expose:
         if (event.xexpose.count == 0)
-          paint(event.xexpose.window);
+          if (Part* part = partOf(event.xexpose.window)) {
+            part->paint();
+            XFlush(d_);
+          }
         break;
       case KeyPress:
         if (unsigned long result = key(event.xkey))
@@ -211,23 +367,19 @@ public:
       case ButtonPress:
         if (event.xbutton.button == Button1) {
           pressed_ = buttonIndex(event.xbutton.window);
-          if (pressed_ >= 0) {
+          if (pressed_ >= 0)
             setFocus(static_cast<std::size_t>(pressed_));
-          }
         }
         break;
       case ButtonRelease:
         if (event.xbutton.button == Button1 && pressed_ >= 0) {
-          int index = pressed_;
+          std::size_t index = static_cast<std::size_t>(pressed_);
           pressed_ = -1;
-          paintButton(static_cast<std::size_t>(index));
-          XWindowAttributes a;
-          XGetWindowAttributes(d_, buttons_[static_cast<std::size_t>(index)], &a);
-          bool inside = event.xbutton.window == buttons_[static_cast<std::size_t>(index)] &&
-                        event.xbutton.x >= 0 && event.xbutton.y >= 0 && event.xbutton.x < a.width &&
-                        event.xbutton.y < a.height;
-          if (inside)
-            if (unsigned long result = activate(static_cast<std::size_t>(index)))
+          buttons_[index]->setPressed(false);
+          buttons_[index]->paint();
+          if (event.xbutton.window == buttons_[index]->window() &&
+              buttons_[index]->contains(event.xbutton.x, event.xbutton.y))
+            if (unsigned long result = activate(index))
               return result;
         }
         break;
@@ -250,46 +402,22 @@ public:
   }
 
 private:
-  bool makeColor(unsigned short r, unsigned short g, unsigned short b, XftColor& color) {
-    XRenderColor value = {r, g, b, 0xFFFF};
-    return XftColorAllocValue(d_, DefaultVisual(d_, c_.screen), DefaultColormap(d_, c_.screen),
-                              &value, &color) != 0;
+  void add(Part* part) { parts_.emplace_back(part); }
+
+  Part* partOf(Window w) const {
+    for (const auto& part : parts_)
+      if (part->window() == w)
+        return part.get();
+    return nullptr;
   }
 
-  unsigned long pixel(int r, int g, int b) {
-    XColor color;
-    color.red = static_cast<unsigned short>(r * 257);
-    color.green = static_cast<unsigned short>(g * 257);
-    color.blue = static_cast<unsigned short>(b * 257);
-    color.flags = DoRed | DoGreen | DoBlue;
-    if (!XAllocColor(d_, DefaultColormap(d_, c_.screen), &color))
-      return (r + g + b) > 384 ? WhitePixel(d_, c_.screen) : BlackPixel(d_, c_.screen);
-    return color.pixel;
-  }
-
-  int measure(XftFont* font, const std::string& s) const {
-    XGlyphInfo extents;
-    XftTextExtentsUtf8(d_, font, reinterpret_cast<const FcChar8*>(s.data()),
-                       static_cast<int>(s.size()), &extents);
-    return extents.xOff;
-  }
-
-  Window makeWindow(Window parent, int x, int y, int w, int h, unsigned long background, long events) {
-    XSetWindowAttributes attributes;
-    attributes.background_pixel = background;
-    attributes.event_mask = events;
-    return XCreateWindow(d_, parent, x, y, static_cast<unsigned>(std::max(1, w)),
-                         static_cast<unsigned>(std::max(1, h)), 0, CopyFromParent, InputOutput,
-                         CopyFromParent, CWBackPixel | CWEventMask, &attributes);
-  }
-
-  void setProperties(IWindow* owner, int width, int height) {
+  void setProperties(IWindow* owner, long width, long height) {
     XSetWMProtocols(d_, top_, &c_.atoms.wmDeleteWindow, 1);
     XSizeHints* hints = XAllocSizeHints();
     if (hints != nullptr) {
       hints->flags = PPosition | PMinSize | PMaxSize;
-      hints->min_width = hints->max_width = width;
-      hints->min_height = hints->max_height = height;
+      hints->min_width = hints->max_width = static_cast<int>(width);
+      hints->min_height = hints->max_height = static_cast<int>(height);
       XSetWMNormalHints(d_, top_, hints);
       XFree(hints);
     }
@@ -308,25 +436,26 @@ private:
       XSetTransientForHint(d_, top_, static_cast<Window>(owner->handle().asUnsigned()));
   }
 
-  // The default button is the focused one, as with Windows' push buttons; its WM_CLASS
-  // instance says so, for people's tools and the tests.
+  // The default button is the focused one, as with Windows' push buttons.
   void markDefault() {
     for (std::size_t i = 0; i < buttons_.size(); ++i)
-      IX11::setClass(c_, buttons_[i], i == focus_ ? "default" : "button", "Button");
+      buttons_[i]->setDefault(i == focus_);
   }
 
   void setFocus(std::size_t index) {
     std::size_t old = focus_;
     focus_ = index;
     markDefault();
-    paintButton(old);
-    paintButton(focus_);
+    if (pressed_ >= 0)
+      buttons_[static_cast<std::size_t>(pressed_)]->setPressed(true);
+    buttons_[old]->paint();
+    buttons_[focus_]->paint();
     XFlush(d_);
   }
 
   int buttonIndex(Window w) const {
     for (std::size_t i = 0; i < buttons_.size(); ++i)
-      if (buttons_[i] == w)
+      if (buttons_[i]->window() == w)
         return static_cast<int>(i);
     return -1;
   }
@@ -371,120 +500,19 @@ private:
     return 0;
   }
 
-  void paint(Window w) {
-    if (w == icon_)
-      paintIcon();
-    else if (w == label_)
-      paintText();
-    else if (buttonIndex(w) >= 0)
-      paintButton(static_cast<std::size_t>(buttonIndex(w)));
-    XFlush(d_);
-  }
-
-  XftDraw* drawFor(std::size_t slot) const { return slot < draws_.size() ? draws_[slot] : nullptr; }
-
-  void paintText() {
-    XftDraw* draw = drawFor(2);
-    if (draw == nullptr)
-      return;
-    XWindowAttributes a;
-    XGetWindowAttributes(d_, label_, &a);
-    int y = font_->ascent + 1;
-    for (const std::string& line : lines_) {
-      int x = (flags_ & IMessageBoxLogic::rightFlag) ? a.width - measure(font_, line) : 0;
-      XftDrawStringUtf8(draw, &black_, font_, x, y, reinterpret_cast<const FcChar8*>(line.data()),
-                        static_cast<int>(line.size()));
-      y += lineHeight_;
-    }
-  }
-
-  void paintButton(std::size_t index) {
-    if (index >= buttons_.size())
-      return;
-    Window w = buttons_[index];
-    XftDraw* draw = drawFor(3 + index);
-    XWindowAttributes a;
-    XGetWindowAttributes(d_, w, &a);
-    XClearWindow(d_, w);
-    bool isDefault = index == focus_, isPressed = pressed_ == static_cast<int>(index);
-    XSetForeground(d_, gc_, isDefault ? pixel(0x00, 0x78, 0xD7) : pixel(0xAD, 0xAD, 0xAD));
-    XSetLineAttributes(d_, gc_, isDefault ? 2 : 1, LineSolid, CapButt, JoinMiter);
-    int inset = isDefault ? 1 : 0;
-    XDrawRectangle(d_, w, gc_, inset, inset, static_cast<unsigned>(a.width - 1 - 2 * inset),
-                   static_cast<unsigned>(a.height - 1 - 2 * inset));
-    if (isDefault) {
-      // The focus mark: a dotted rectangle inside the border.
-      XSetForeground(d_, gc_, pixel(0x40, 0x40, 0x40));
-      XSetLineAttributes(d_, gc_, 1, LineOnOffDash, CapButt, JoinMiter);
-      char dashes[2] = {1, 1};
-      XSetDashes(d_, gc_, 0, dashes, 2);
-      XDrawRectangle(d_, w, gc_, 4, 4, static_cast<unsigned>(a.width - 9), static_cast<unsigned>(a.height - 9));
-      XSetLineAttributes(d_, gc_, 1, LineSolid, CapButt, JoinMiter);
-    }
-    if (draw != nullptr) {
-      const std::string label = layout_.buttons[index].label;
-      int shift = isPressed ? 1 : 0;
-      int x = (a.width - measure(font_, label)) / 2 + shift;
-      int y = (a.height + font_->ascent - font_->descent) / 2 + shift;
-      XftDrawStringUtf8(draw, &black_, font_, x, y, reinterpret_cast<const FcChar8*>(label.data()),
-                        static_cast<int>(label.size()));
-    }
-  }
-
-  void glyph(const char* text, XftColor& color) {
-    XftDraw* draw = drawFor(1);
-    if (draw == nullptr)
-      return;
-    std::string s(text);
-    int x = (kIconSize - measure(bold_, s)) / 2;
-    int y = (kIconSize + bold_->ascent - bold_->descent) / 2;
-    XftDrawStringUtf8(draw, &color, bold_, x, y, reinterpret_cast<const FcChar8*>(s.data()),
-                      static_cast<int>(s.size()));
-  }
-
-  void paintIcon() {
-    std::string kind = layout_.icon != nullptr ? layout_.icon : "";
-    const unsigned size = kIconSize - 1;
-    if (kind == "warning") {
-      XPoint triangle[3] = {{kIconSize / 2, 1}, {kIconSize - 1, kIconSize - 2}, {0, kIconSize - 2}};
-      XSetForeground(d_, gc_, pixel(0xF8, 0xC8, 0x00));
-      XFillPolygon(d_, icon_, gc_, triangle, 3, Convex, CoordModeOrigin);
-      XSetForeground(d_, gc_, pixel(0x80, 0x60, 0x00));
-      XPoint outline[4] = {triangle[0], triangle[1], triangle[2], triangle[0]};
-      XDrawLines(d_, icon_, gc_, outline, 4, CoordModeOrigin);
-      glyph("!", black_);
-      return;
-    }
-    unsigned long fill = kind == "error" ? pixel(0xD3, 0x2F, 0x2F) : pixel(0x1E, 0x5A, 0xC8);
-    XSetForeground(d_, gc_, fill);
-    XFillArc(d_, icon_, gc_, 0, 0, size, size, 0, 360 * 64);
-    if (kind == "error") {
-      XSetForeground(d_, gc_, WhitePixel(d_, c_.screen));
-      XSetLineAttributes(d_, gc_, 4, LineSolid, CapRound, JoinRound);
-      XDrawLine(d_, icon_, gc_, 10, 10, kIconSize - 11, kIconSize - 11);
-      XDrawLine(d_, icon_, gc_, kIconSize - 11, 10, 10, kIconSize - 11);
-      XSetLineAttributes(d_, gc_, 1, LineSolid, CapButt, JoinMiter);
-    } else {
-      glyph(kind == "question" ? "?" : "i", white_);
-    }
-  }
-
   IX11::Connection& c_;
   Display* d_;
+  IX11::Drawing& drawing_;
   Layout layout_;
   std::uint32_t flags_;
   std::size_t focus_;
   int pressed_ = -1;
   XftFont* font_ = nullptr;
-  XftFont* bold_ = nullptr;
-  XftColor black_{}, white_{};
-  bool blackMade_ = false, whiteMade_ = false;
-  GC gc_ = nullptr;
-  Window top_ = None, icon_ = None, label_ = None;
-  std::vector<Window> buttons_;
-  std::vector<XftDraw*> draws_; // top, icon, label, then the buttons
-  std::vector<std::string> lines_;
-  int lineHeight_ = 16;
+  XftFont* glyphFont_ = nullptr;
+  std::unique_ptr<BoxTools> tools_;
+  Window top_ = None;
+  std::vector<std::unique_ptr<Part>> parts_;
+  std::vector<ButtonPart*> buttons_; // among the parts
 };
 
 } // namespace
@@ -519,19 +547,20 @@ unsigned long IMessageBoxPlatform::show(IWindow* owner, const char* text, const 
   }
   unsigned long result;
   {
-    MessageDialog dialog(connection, layout, flags);
+    IX11::Drawing drawing(connection); // its fonts go before the connection
+    MessageDialog dialog(connection, drawing, layout, flags);
     if (!dialog.openFonts()) {
-      IX11::closePrivate(connection);
-      errno = ENOENT; // no font to draw with
-      IMessageBoxLogic::raiseShowFailure();
+      errno = ENOENT; // no font to write with
+      result = 0;
+    } else {
+      dialog.build(owner, IX11::toUtf8(text), IX11::toUtf8(title));
+      result = dialog.run();
+      if (result == 0)
+        errno = ECANCELED;
     }
-    dialog.build(owner, IX11::toUtf8(text), IX11::toUtf8(title));
-    result = dialog.run();
   }
   IX11::closePrivate(connection);
-  if (result == 0) {
-    errno = ECANCELED;
+  if (result == 0)
     IMessageBoxLogic::raiseShowFailure();
-  }
   return result;
 }

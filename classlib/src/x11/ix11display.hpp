@@ -6,12 +6,14 @@
 
 #include <string>
 
+#include "igeometry.hpp"
+
 namespace IX11 {
 
 struct Atoms {
   Atom wmProtocols, wmDeleteWindow, netWmName, utf8String, netWmPid, netWmWindowType,
       netWmWindowTypeDialog, netWmWindowTypeNormal, netWmState, netWmStateModal, netWmStateAbove,
-      netWmStateSkipTaskbar;
+      netWmStateSkipTaskbar, netWmIcon, netSupportingWmCheck, netActiveWindow, wmState;
 };
 
 struct Connection {
@@ -44,6 +46,11 @@ void setClass(const Connection& connection, Window window, const char* instance,
               const char* className);
 // The window's _NET_WM_NAME, else its WM_NAME; empty for none.
 std::string windowName(const Connection& connection, Window window);
+
+// The primary monitor: RandR's primary output, else the first Xinerama screen, else the root
+// window (whose size spans every monitor). The desktop window is this rectangle, as on Windows,
+// where the desktop window is the primary monitor: what is centred on it stays on one monitor.
+IRectangle primaryMonitor(const Connection& connection);
 
 // text as UTF-8: kept when it is valid UTF-8, else read as Latin-1.
 std::string toUtf8(const char* text);

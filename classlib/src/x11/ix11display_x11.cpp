@@ -4,11 +4,16 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xinerama.h>
+#include <X11/extensions/Xrandr.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <thread>
+
+#include <fontconfig/fontconfig.h>
 
 #include "iexcept.hpp"
 
@@ -23,14 +28,16 @@ void internAtoms(Display* display, IX11::Atoms& atoms) {
   const char* names[] = {"WM_PROTOCOLS", "WM_DELETE_WINDOW", "_NET_WM_NAME", "UTF8_STRING",
                          "_NET_WM_PID", "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_DIALOG",
                          "_NET_WM_WINDOW_TYPE_NORMAL", "_NET_WM_STATE", "_NET_WM_STATE_MODAL",
-                         "_NET_WM_STATE_ABOVE", "_NET_WM_STATE_SKIP_TASKBAR"};
+                         "_NET_WM_STATE_ABOVE", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_ICON",
+                         "_NET_SUPPORTING_WM_CHECK", "_NET_ACTIVE_WINDOW", "WM_STATE"};
   Atom values[sizeof names / sizeof names[0]];
   XInternAtoms(display, const_cast<char**>(names), sizeof names / sizeof names[0], False, values);
   Atom* fields[] = {&atoms.wmProtocols, &atoms.wmDeleteWindow, &atoms.netWmName,
                     &atoms.utf8String, &atoms.netWmPid, &atoms.netWmWindowType,
                     &atoms.netWmWindowTypeDialog, &atoms.netWmWindowTypeNormal,
                     &atoms.netWmState, &atoms.netWmStateModal, &atoms.netWmStateAbove,
-                    &atoms.netWmStateSkipTaskbar};
+                    &atoms.netWmStateSkipTaskbar, &atoms.netWmIcon, &atoms.netSupportingWmCheck,
+                    &atoms.netActiveWindow, &atoms.wmState};
   for (std::size_t i = 0; i < sizeof fields / sizeof fields[0]; ++i)
     *fields[i] = values[i];
 }
@@ -65,10 +72,15 @@ IX11::Connection* IX11::shared() {
   static Connection* connection = nullptr;
   std::call_once(once, [] {
     Connection* made = new Connection();
-    if (open(*made))
+    if (open(*made)) {
       connection = made;
-    else
+      // Fontconfig reads its configuration and caches at its first use, a few milliseconds
+      // that the first window would wait for: a program that opens the display early (quillet,
+      // before it creates the JVM) has them read meanwhile. Fontconfig's start is thread-safe.
+      std::thread([] { FcInit(); }).detach();
+    } else {
       delete made;
+    }
   });
   return connection;
 }
@@ -166,4 +178,42 @@ std::string IX11::windowName(const Connection& connection, Window window) {
     XFree(name);
   }
   return result;
+}
+
+IRectangle IX11::primaryMonitor(const Connection& c) {
+  Display* d = c.display;
+  int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+  if (XRRQueryExtension(d, &eventBase, &errorBase) && XRRQueryVersion(d, &major, &minor) &&
+      (major > 1 || (major == 1 && minor >= 3))) {
+    RROutput primary = XRRGetOutputPrimary(d, c.root);
+    if (primary != None) {
+      IRectangle found;
+      if (XRRScreenResources* resources = XRRGetScreenResourcesCurrent(d, c.root)) {
+        if (XRROutputInfo* output = XRRGetOutputInfo(d, resources, primary)) {
+          if (output->crtc != None)
+            if (XRRCrtcInfo* crtc = XRRGetCrtcInfo(d, resources, output->crtc)) {
+              found = IRectangle(IPoint(crtc->x, crtc->y), ISize(crtc->width, crtc->height));
+              XRRFreeCrtcInfo(crtc);
+            }
+          XRRFreeOutputInfo(output);
+        }
+        XRRFreeScreenResources(resources);
+      }
+      if (!found.isEmpty())
+        return found;
+    }
+  }
+  if (XineramaQueryExtension(d, &eventBase, &errorBase) && XineramaIsActive(d)) {
+    int count = 0;
+    IRectangle found;
+    if (XineramaScreenInfo* screens = XineramaQueryScreens(d, &count)) {
+      if (count > 0)
+        found = IRectangle(IPoint(screens[0].x_org, screens[0].y_org),
+                           ISize(screens[0].width, screens[0].height));
+      XFree(screens);
+    }
+    if (!found.isEmpty())
+      return found;
+  }
+  return IRectangle(0, 0, DisplayWidth(d, c.screen), DisplayHeight(d, c.screen));
 }

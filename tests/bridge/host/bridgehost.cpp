@@ -8,6 +8,8 @@
 //   mp CLASS ARGS | mp-plain CLASS ARGS | mp-null-args CLASS | mp-null-class ARGS
 //                           DymCallJavaCodeMP / CallJavaCodeMP
 //   cjc CLASS ARGS          CallJavaCode with two strings
+//   cjc-long N ARGS         CallJavaCode with a class name of N letters x (longer than one
+//                           command-line argument can be)
 //   dcj CLASS | dcj-null    DymCallJavaCode
 //   destroy                 DestroyJVM
 //   window                  a new frame window whose command handler counts command 1104,
@@ -30,6 +32,7 @@
 #include "idynlib.hpp"
 #include "ienviron.hpp"
 #include "iexcept.hpp"
+#include "iapplication.hpp"
 #include "iframe.hpp"
 #include "istring.hpp"
 #include "iwindow.hpp"
@@ -145,8 +148,10 @@ int step(Host& host, int argc, char** argv, int i) {
                                                                              argument(2))));
     return i + 3;
   }
-  if (command == "cjc") {
-    const IString className(argument(1)), arguments(argument(2));
+  if (command == "cjc" || command == "cjc-long") {
+    const IString className(command == "cjc" ? std::string(argument(1)).c_str()
+                                             : std::string(std::stoul(argument(1)), 'x').c_str());
+    const IString arguments(argument(2));
     say("CallJavaCode returned " +
         std::to_string(host.entry<CallJavaCodeFunction>("CallJavaCode")(className, arguments)));
     return i + 3;

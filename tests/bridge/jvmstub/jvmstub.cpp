@@ -110,10 +110,14 @@ void requireNoPending(const char* function) {
 // stub/Throws     main records its arguments and throws java.lang.RuntimeException
 // stub/SetRC      main calls lanyard's setRC from JVMSTUB_SETRC_THREADS threads of its own,
 //                 JVMSTUB_SETRC_CALLS times each, waits for them and records the outcome
+// com/obel/dorntools/quillet/StartQuillet
+//                 the application's start class as the launcher's tests pace it (playStart)
 // java/lang/String, java/lang/IllegalStateException: the library classes the bridge uses
 // Every other name is a missing class.
+const char* const startClass = "com/obel/dorntools/quillet/StartQuillet";
+
 bool knownClass(const std::string& name) {
-  return name == "stub/Echo" || name == "stub/Throws" || name == "stub/SetRC" ||
+  return name == "stub/Echo" || name == "stub/Throws" || name == "stub/SetRC" || name == startClass ||
          name == "java/lang/String" ||
          name == "java/lang/IllegalStateException";
 }
@@ -146,6 +150,59 @@ DWORD WINAPI setRCThread(LPVOID parameter) {
   return 0;
 }
 
+bool fileExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Waits for a file that the test makes; a test that has gone away ends the process after two
+// minutes instead of leaving it behind.
+void awaitFile(const std::string& path) {
+  for (int i = 0; i < 2400 && !fileExists(path); ++i)
+    Sleep(50);
+  if (!fileExists(path)) {
+    record("StartQuillet: no " + path + " within two minutes");
+    ExitProcess(99);
+  }
+}
+
+void touchFile(const std::string& path) {
+  if (FILE* file = std::fopen(path.c_str(), "wb"))
+    std::fclose(file);
+}
+
+// The application's life after main: setRC twice when "release-setrc" appears, then the end
+// of the process when "release-exit" appears, as the Java start class of the Linux tests does.
+DWORD WINAPI applicationThread(LPVOID parameter) {
+  const std::string dir = static_cast<const char*>(parameter);
+  if (dir.empty()) {
+    Sleep(300);
+    record("StartQuillet ends the process with 0");
+    ExitProcess(0);
+  }
+  awaitFile(dir + "\\release-setrc");
+  static int calls = 2;
+  setRCThread(&calls);
+  record("StartQuillet setRC done");
+  touchFile(dir + "\\setrc-done");
+  awaitFile(dir + "\\release-exit");
+  const int code = environmentNumber("QUILLET_TEST_EXIT_CODE", 0);
+  record("StartQuillet ends the process with " + std::to_string(code));
+  ExitProcess(static_cast<UINT>(code));
+}
+
+// Without QUILLET_TEST_DIR main returns at once and the process ends with 0 soon after; with
+// it, main writes "main-started" there and returns when "release-main" appears.
+void playStart() {
+  const char* dir = std::getenv("QUILLET_TEST_DIR");
+  static std::string where = dir != nullptr ? dir : "";
+  if (!where.empty()) {
+    touchFile(where + "\\main-started");
+    awaitFile(where + "\\release-main");
+  }
+  CloseHandle(CreateThread(nullptr, 0, applicationThread, const_cast<char*>(where.c_str()), 0, nullptr));
+  record("StartQuillet main returns");
+}
+
 void playMain(const Object* mainClass, const Object* arguments) {
   std::string line = "main " + mainClass->text + " [" +
                      std::to_string(arguments ? arguments->elements.size() : 0) + "]";
@@ -154,7 +211,9 @@ void playMain(const Object* mainClass, const Object* arguments) {
       line += " " + describe(element);
   record(arguments ? line : "main " + mainClass->text + " null");
 
-  if (mainClass->text == "stub/Throws") {
+  if (mainClass->text == startClass) {
+    playStart();
+  } else if (mainClass->text == "stub/Throws") {
     raise("java/lang/RuntimeException", "thrown by main");
   } else if (mainClass->text == "stub/SetRC") {
     static int calls;

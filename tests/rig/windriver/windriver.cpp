@@ -7,6 +7,8 @@
 //   windriver close [--title T] [--timeout S]   what the close box does (SC_CLOSE)
 //   windriver gone  [--title T] [--timeout S]   wait until no such window is left
 //   windriver list                              every visible top-level window
+//   windriver window --title T [--timeout S]    a top-level window (shown or hidden), its
+//                                               styles and every window inside it
 // Without --title the first message box (dialog class #32770) is taken. Exit status: 0 done,
 // 1 bad usage, 2 timeout, 3 no such button.
 #include <windows.h>
@@ -21,6 +23,7 @@ namespace {
 
 struct Options {
   std::string verb;
+  bool hiddenToo = false; // window: a hidden window is found too
   std::string title;
   bool anyTitle = true;
   std::string button;
@@ -60,7 +63,7 @@ struct Search {
 
 BOOL CALLBACK matchWindow(HWND hwnd, LPARAM data) {
   auto* search = reinterpret_cast<Search*>(data);
-  if (!IsWindowVisible(hwnd))
+  if (!IsWindowVisible(hwnd) && !search->options->hiddenToo)
     return TRUE;
   bool matches = search->options->anyTitle ? classOf(hwnd) == "#32770"
                                            : textOf(hwnd) == search->options->title;
@@ -218,6 +221,57 @@ void describe(HWND hwnd) {
   std::fflush(stdout);
 }
 
+BOOL CALLBACK collectDescendant(HWND hwnd, LPARAM data) {
+  reinterpret_cast<std::vector<HWND>*>(data)->push_back(hwnd);
+  return TRUE;
+}
+
+const char* yesNo(bool value) { return value ? "yes" : "no"; }
+
+// Whether the shell gives the window a task-bar button: an application window always, a tool
+// window never, any other unowned top-level window when it is shown.
+bool hasTaskBarButton(HWND hwnd) {
+  LONG exStyle = GetWindowLongA(hwnd, GWL_EXSTYLE);
+  if (exStyle & WS_EX_APPWINDOW)
+    return true;
+  return !(exStyle & WS_EX_TOOLWINDOW) && GetWindow(hwnd, GW_OWNER) == nullptr;
+}
+
+// The same lines as the X11 half prints (tests/rig/README.md), then what only Windows has:
+//   window: TITLE
+//   geometry: X Y WIDTH HEIGHT        the outer rectangle on the screen
+//   visible: yes|no
+//   taskbar: yes|no
+//   client: X Y WIDTH HEIGHT          the client area on the screen
+//   enabled: yes|no
+//   appwindow: yes|no                 WS_EX_APPWINDOW
+//   toolwindow: yes|no                WS_EX_TOOLWINDOW
+//   child: CLASS X Y WIDTH HEIGHT TEXT   every window inside, parents first, on the screen
+void describeWindow(HWND hwnd) {
+  RECT frame, client;
+  GetWindowRect(hwnd, &frame);
+  GetClientRect(hwnd, &client);
+  MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  LONG exStyle = GetWindowLongA(hwnd, GWL_EXSTYLE);
+  std::printf("window: %s\n", textOf(hwnd).c_str());
+  std::printf("geometry: %ld %ld %ld %ld\n", frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top);
+  std::printf("visible: %s\n", yesNo(IsWindowVisible(hwnd) != 0));
+  std::printf("taskbar: %s\n", yesNo(hasTaskBarButton(hwnd)));
+  std::printf("client: %ld %ld %ld %ld\n", client.left, client.top, client.right - client.left, client.bottom - client.top);
+  std::printf("enabled: %s\n", yesNo(IsWindowEnabled(hwnd) != 0));
+  std::printf("appwindow: %s\n", yesNo((exStyle & WS_EX_APPWINDOW) != 0));
+  std::printf("toolwindow: %s\n", yesNo((exStyle & WS_EX_TOOLWINDOW) != 0));
+  std::vector<HWND> all;
+  EnumChildWindows(hwnd, collectDescendant, reinterpret_cast<LPARAM>(&all));
+  for (HWND child : all) {
+    RECT r;
+    GetWindowRect(child, &r);
+    std::printf("child: %s %ld %ld %ld %ld %s\n", classOf(child).c_str(), r.left, r.top, r.right - r.left,
+                r.bottom - r.top, textOf(child).c_str());
+  }
+  std::fflush(stdout);
+}
+
 BOOL CALLBACK listWindow(HWND hwnd, LPARAM) {
   if (IsWindowVisible(hwnd))
     std::printf("window: %s (%s)\n", textOf(hwnd).c_str(), classOf(hwnd).c_str());
@@ -226,7 +280,7 @@ BOOL CALLBACK listWindow(HWND hwnd, LPARAM) {
 
 int usage(const char* message) {
   std::fprintf(stderr, "windriver: %s\n"
-                       "usage: windriver wait|press|key|close|gone|list [--title T] [--button LABEL] "
+                       "usage: windriver wait|press|key|close|gone|list|window [--title T] [--button LABEL] "
                        "[--key Return|Escape] [--timeout S]\n", message);
   return 1;
 }
@@ -273,8 +327,14 @@ int main(int argc, char** argv) {
     }
     return 0;
   }
-  if (options.verb != "wait" && options.verb != "press" && options.verb != "key" && options.verb != "close")
+  if (options.verb != "wait" && options.verb != "press" && options.verb != "key" &&
+      options.verb != "close" && options.verb != "window")
     return usage(("unknown verb " + options.verb).c_str());
+  if (options.verb == "window") {
+    if (options.anyTitle)
+      return usage("window needs --title");
+    options.hiddenToo = true;
+  }
   if (options.verb == "press" && options.button.empty())
     return usage("press needs --button");
   if (options.verb == "key" && options.key != "Return" && options.key != "Escape")
@@ -286,6 +346,8 @@ int main(int argc, char** argv) {
 
   if (options.verb == "wait") {
     describe(hwnd);
+  } else if (options.verb == "window") {
+    describeWindow(hwnd);
   } else if (options.verb == "press") {
     for (HWND child : childrenOf(hwnd)) {
       if (isButton(child) && withoutMnemonic(textOf(child)) == options.button) {

@@ -11,7 +11,7 @@
 
 #include "ienviron.hpp"
 #include "iexcept.hpp"
-#include "iresource.hpp"
+#include "ireslock.hpp"
 #include "quietlogger.hpp"
 
 namespace {

@@ -17,17 +17,18 @@ public final class StartQuillet {
     }
 
     /**
-     * Starts the sample. The launcher passes "~CVersion"; main returns at once and the window
-     * lives on the event thread, as a real desktop application's does.
+     * Starts the sample. The launcher passes "~CVersion". The window is built and shown before
+     * main returns, so that it stands on the screen when the launcher takes its splash away;
+     * it then lives on the event thread, as a real desktop application's does.
      */
-    public static void main(String[] args) {
+    public static void main(String[] args) throws Exception {
         String received = Arrays.toString(args);
         System.out.println("Quillet sample started with " + received);
         System.out.flush();
         if (GraphicsEnvironment.isHeadless()) {
             return;
         }
-        SwingUtilities.invokeLater(() -> show(received));
+        SwingUtilities.invokeAndWait(() -> show(received));
     }
 
     private static void show(String received) {
@@ -39,6 +40,7 @@ public final class StartQuillet {
         JButton done = new JButton("Done");
         done.addActionListener(e -> finish(frame));
         panel.add(done, BorderLayout.SOUTH);
+        frame.getRootPane().setDefaultButton(done);
         frame.getContentPane().add(panel);
         frame.addWindowListener(new java.awt.event.WindowAdapter() {
             @Override

@@ -1,5 +1,5 @@
 // The library's process-wide resource lock.
-#include "iresource.hpp"
+#include "ireslock.hpp"
 
 IPrivateResource& IPrivateResource::processResource() {
   // Deliberately never destroyed: library objects with static storage may be destroyed after

@@ -1,0 +1,50 @@
+// IProcess on POSIX: the null device, nanosleep, execv after the Windows command-line round trip.
+#include "iprocess.hpp"
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <vector>
+
+void IProcess::detachStandardStreams() {
+  int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+  if (null < 0) {
+    // Without a null device the streams are closed: the program started next gets none.
+    close(STDOUT_FILENO);
+    close(STDERR_FILENO);
+    return;
+  }
+  dup2(null, STDOUT_FILENO);
+  dup2(null, STDERR_FILENO);
+  close(null);
+}
+
+void IProcess::sleep(unsigned long milliseconds) {
+  timespec wait{static_cast<time_t>(milliseconds / 1000),
+                static_cast<long>(milliseconds % 1000) * 1000000L};
+  while (nanosleep(&wait, &wait) != 0 && errno == EINTR) {
+  }
+}
+
+void IProcess::replaceWith(const char* path, const char* const* arguments) {
+  // The arguments go through one command line and its Windows split, so that java gets here
+  // what java.exe gets on Windows.
+  std::vector<std::string> split = splitCommandLine(commandLine(arguments));
+  std::vector<char*> argv;
+  argv.reserve(split.size() + 1);
+  for (std::string& a : split)
+    argv.push_back(&a[0]);
+  argv.push_back(nullptr);
+  execv(path, argv.data());
+}
+
+unsigned long IProcess::peakMemoryKiB() {
+  rusage usage{};
+  // Linux counts ru_maxrss in KiB.
+  return getrusage(RUSAGE_SELF, &usage) == 0 ? static_cast<unsigned long>(usage.ru_maxrss) : 0;
+}
+
+void IProcess::endNow(int status) { _exit(status); }

@@ -1,0 +1,293 @@
+// X11 driver of frame windows: a top-level window with the window manager's hints, its icon as
+// _NET_WM_ICON, the task-bar state, the accelerator keys and the close box.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "iimage.hpp"
+#include "x11/ix11window.hpp"
+
+namespace {
+
+const unsigned long kScClose = 0xF060;
+const long kNetWmStateAdd = 1, kSourceApplication = 1;
+
+class FrameDriver : public IX11::Driver<IFrameDriver> {
+public:
+  FrameDriver(IFrameWindow& frame, const IString& title, const IFrameWindow::Style& style,
+              const ISize& size)
+      : Driver(frame, None, IRectangle(IPoint(), size), StructureNotifyMask | KeyPressMask,
+               "frame", "IFrameWindow", "IFrameWindow::IFrameWindow(...)"),
+        resizable_(style.contains(IFrameWindow::sizingBorder)) {
+    setWindowText(title);
+    XSetWMProtocols(display_, xwindow_, &connection_.atoms.wmDeleteWindow, 1);
+    long pid = static_cast<long>(getpid());
+    XChangeProperty(display_, xwindow_, connection_.atoms.netWmPid, XA_CARDINAL, 32,
+                    PropModeReplace, reinterpret_cast<unsigned char*>(&pid), 1);
+    XChangeProperty(display_, xwindow_, connection_.atoms.netWmWindowType, XA_ATOM, 32,
+                    PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&connection_.atoms.netWmWindowTypeNormal), 1);
+    setInputHint(true);
+    setSizeHints();
+    XFlush(display_);
+  }
+
+  // The X window is the client area: the window manager's decorations are outside it and
+  // none of the program's business.
+  IRectangle clientArea() const override { return IRectangle(IPoint(), rect_.size()); }
+  IRectangle frameRectFor(const IRectangle& clientArea) const override { return clientArea; }
+
+  void setIcon(const IPointerHandle& icon) override {
+    if (xwindow_ == None)
+      return;
+    const IImage* image = icon.isValid() ? IResourcePosix::iconOf(icon) : nullptr;
+    if (image == nullptr || image->width <= 0 || image->height <= 0) {
+      XDeleteProperty(display_, xwindow_, connection_.atoms.netWmIcon);
+    } else {
+      // Width, height, then the pixels as ARGB; format 32 travels as longs.
+      std::vector<long> data;
+      data.reserve(2 + image->pixels.size());
+      data.push_back(image->width);
+      data.push_back(image->height);
+      for (std::uint32_t pixel : image->pixels)
+        data.push_back(static_cast<long>(pixel));
+      XChangeProperty(display_, xwindow_, connection_.atoms.netWmIcon, XA_CARDINAL, 32,
+                      PropModeReplace, reinterpret_cast<unsigned char*>(data.data()),
+                      static_cast<int>(data.size()));
+    }
+    XFlush(display_);
+  }
+
+  void removeFromTaskBar() override {
+    if (xwindow_ == None)
+      return;
+    const IX11::Atoms& atoms = connection_.atoms;
+    if (mapped_ && windowManagerRuns()) {
+      // The window manager owns the state of a mapped window: it is asked (EWMH).
+      XEvent event{};
+      event.xclient.type = ClientMessage;
+      event.xclient.window = xwindow_;
+      event.xclient.message_type = atoms.netWmState;
+      event.xclient.format = 32;
+      event.xclient.data.l[0] = kNetWmStateAdd;
+      event.xclient.data.l[1] = static_cast<long>(atoms.netWmStateSkipTaskbar);
+      event.xclient.data.l[3] = kSourceApplication;
+      XSendEvent(display_, connection_.root, False,
+                 SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    } else if (!hasState(atoms.netWmStateSkipTaskbar)) {
+      // Withdrawn (or no window manager): the property is the window's own, read at the next map.
+      Atom state = atoms.netWmStateSkipTaskbar;
+      XChangeProperty(display_, xwindow_, atoms.netWmState, XA_ATOM, 32, PropModeAppend,
+                      reinterpret_cast<unsigned char*>(&state), 1);
+    }
+    XFlush(display_);
+  }
+
+  void setAccelerators(const IAccelTblHandle& table) override {
+    accelerators_ = table.isValid() ? IResourcePosix::acceleratorsOf(table) : nullptr;
+  }
+
+  void handleEvent(XEvent& event) override {
+    switch (event.type) {
+    case ClientMessage:
+      if (event.xclient.message_type == connection_.atoms.wmProtocols &&
+          static_cast<Atom>(event.xclient.data.l[0]) == connection_.atoms.wmDeleteWindow)
+        closeBox();
+      break;
+    case KeyPress:
+      key(event.xkey);
+      break;
+    case ConfigureNotify:
+      configured(event.xconfigure);
+      break;
+    case ReparentNotify:
+      reparented_ = event.xreparent.parent != connection_.root;
+      break;
+    default:
+      break;
+    }
+  }
+
+  void closeWindow() override { destroyWindow(true); }
+
+protected:
+  void showWindow(bool visible) override {
+    shown_ = visible;
+    if (xwindow_ == None)
+      return;
+    if (visible) {
+      XMapRaised(display_, xwindow_);
+    } else {
+      // Withdrawn, not just unmapped: the window manager lets go of it (and of its task-bar
+      // button) instead of keeping it as iconified.
+      XWithdrawWindow(display_, xwindow_, connection_.screen);
+    }
+    mapped_ = visible;
+    XFlush(display_);
+  }
+
+  void enableWindow(bool enabled) override {
+    enabled_ = enabled;
+    if (xwindow_ == None)
+      return;
+    // A disabled frame asks not to be given the keyboard focus; the events that still come are
+    // dropped by the handlers (takesInput).
+    setInputHint(enabled);
+    XFlush(display_);
+  }
+
+  void moveSizeWindow(const IRectangle& rect) override {
+    rect_ = rect;
+    if (xwindow_ == None)
+      return;
+    setSizeHints();
+    // A ConfigureNotify older than this request describes a size that is no longer asked for.
+    lastConfigure_ = NextRequest(display_);
+    XMoveResizeWindow(display_, xwindow_, static_cast<int>(rect.left()), static_cast<int>(rect.top()),
+                      static_cast<unsigned>(std::max(1L, rect.width())),
+                      static_cast<unsigned>(std::max(1L, rect.height())));
+    XFlush(display_);
+  }
+
+private:
+  // The position and size are the program's (USPosition, USSize), so that a window manager
+  // keeps them; static gravity: the position is the client area's, decorations go around it.
+  // A frame without a sizing border keeps its size.
+  void setSizeHints() {
+    XSizeHints* hints = XAllocSizeHints();
+    if (hints == nullptr)
+      return;
+    hints->flags = USPosition | USSize | PWinGravity;
+    hints->x = static_cast<int>(rect_.left());
+    hints->y = static_cast<int>(rect_.top());
+    hints->width = static_cast<int>(std::max(1L, rect_.width()));
+    hints->height = static_cast<int>(std::max(1L, rect_.height()));
+    hints->win_gravity = StaticGravity;
+    if (!resizable_) {
+      hints->flags |= PMinSize | PMaxSize;
+      hints->min_width = hints->max_width = hints->width;
+      hints->min_height = hints->max_height = hints->height;
+    }
+    XSetWMNormalHints(display_, xwindow_, hints);
+    XFree(hints);
+  }
+
+  void setInputHint(bool input) {
+    XWMHints* hints = XAllocWMHints();
+    if (hints == nullptr)
+      return;
+    hints->flags = InputHint | StateHint;
+    hints->input = input ? True : False;
+    hints->initial_state = NormalState;
+    XSetWMHints(display_, xwindow_, hints);
+    XFree(hints);
+  }
+
+  // Whether an EWMH window manager runs: its check window names itself.
+  bool windowManagerRuns() const {
+    auto checkWindow = [&](Window w, Window& result) {
+      Atom type = None;
+      int format = 0;
+      unsigned long count = 0, after = 0;
+      unsigned char* data = nullptr;
+      bool ok = XGetWindowProperty(display_, w, connection_.atoms.netSupportingWmCheck, 0, 1, False,
+                                   XA_WINDOW, &type, &format, &count, &after, &data) == Success &&
+                data != nullptr && format == 32 && count == 1;
+      if (ok)
+        result = static_cast<Window>(*reinterpret_cast<unsigned long*>(data));
+      if (data != nullptr)
+        XFree(data);
+      return ok;
+    };
+    Window child = None, self = None;
+    return checkWindow(connection_.root, child) && child != None && checkWindow(child, self) &&
+           self == child;
+  }
+
+  bool hasState(Atom wanted) const {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool found = false;
+    if (XGetWindowProperty(display_, xwindow_, connection_.atoms.netWmState, 0, 64, False, XA_ATOM,
+                           &type, &format, &count, &after, &data) == Success &&
+        data != nullptr && format == 32) {
+      const unsigned long* atoms = reinterpret_cast<const unsigned long*>(data);
+      for (unsigned long i = 0; i < count && !found; ++i)
+        found = atoms[i] == wanted;
+    }
+    if (data != nullptr)
+      XFree(data);
+    return found;
+  }
+
+  // The close box: a system command first, as on Windows; unless a handler takes it, the
+  // default close. A disabled frame takes no input, so its close box does nothing.
+  void closeBox() {
+    if (!takesInput())
+      return;
+    Window self = xwindow_;
+    if (!owner().dispatchSystemCommand(kScClose))
+      // A handler may have destroyed the frame: it is looked up again.
+      if (IX11::DriverBase* driver = IX11::DriverBase::find(self))
+        driver->closeWindow();
+  }
+
+  // A key whose character code is in the accelerator table is that entry's command (keys
+  // without an accelerator have no use in a frame of this toolkit). Windows compares
+  // character codes for the entries without virtualKey, and honours only Alt among the
+  // modifiers for them.
+  void key(XKeyEvent& event) {
+    if (accelerators_ == nullptr || !takesInput())
+      return;
+    char buffer[8];
+    KeySym sym = NoSymbol;
+    int length = XLookupString(&event, buffer, sizeof buffer, &sym, nullptr);
+    if (length != 1)
+      return;
+    unsigned short code = static_cast<unsigned char>(buffer[0]);
+    bool alt = (event.state & Mod1Mask) != 0;
+    for (const IAcceleratorEntry& entry : accelerators_->entries) {
+      if ((entry.flags & IAcceleratorEntry::virtualKey) || entry.key != code ||
+          ((entry.flags & IAcceleratorEntry::alt) != 0) != alt)
+        continue;
+      owner().dispatchCommand(entry.command); // may destroy this driver: nothing after it
+      return;
+    }
+  }
+
+  void configured(const XConfigureEvent& event) {
+    if (!event.send_event && event.serial < lastConfigure_)
+      return;
+    long left = rect_.left(), top = rect_.top();
+    // Real events of a reparented window give the position in the decoration's coordinates;
+    // the window manager's synthetic ones give it on the root window.
+    if (event.send_event || !reparented_) {
+      left = event.x;
+      top = event.y;
+    }
+    ISize old = rect_.size();
+    rect_ = IRectangle(IPoint(left, top), ISize(event.width, event.height));
+    if (rect_.size() != old)
+      windowSized(owner());
+  }
+
+  bool resizable_;
+  bool reparented_ = false;
+  unsigned long lastConfigure_ = 0;
+  const IAcceleratorTable* accelerators_ = nullptr;
+};
+
+} // namespace
+
+std::unique_ptr<IFrameDriver> IWindowDriver::newFrame(IFrameWindow& frame, const IString& title,
+                                                      const IFrameWindow::Style& style,
+                                                      const ISize& size) {
+  return std::unique_ptr<IFrameDriver>(new FrameDriver(frame, title, style, size));
+}

@@ -1,0 +1,102 @@
+// The X11 backend's one drawing helper, shared by the message box and the controls: fonts
+// matched by fontconfig and opened with Xft at the display's measured density, colours, text
+// measured in 32-bit widths and drawn in pieces the server accepts.
+#ifndef IX11DRAWING_HPP
+#define IX11DRAWING_HPP
+
+#include <X11/Xlib.h>
+#include <X11/Xft/Xft.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "icolor.hpp"
+#include "ifont.hpp"
+#include "igeometry.hpp"
+#include "x11/ix11display.hpp"
+
+namespace IX11 {
+
+// Pixels per logical inch across the screen: the Xft.dpi resource (what Xft-based programs
+// scale by), else the screen's size in millimetres, else 96.
+long density(Display* display, int screen);
+
+// What fontconfig is asked for: a face name's trailing style words ("Arial Bold", "Times New
+// Roman Italic") become the weight and slant, the rest is the family; an empty family is the
+// library's default face. IFont's bold attribute asks for at least bold.
+struct FontRequest {
+  std::string family;
+  int weight;      // FC_WEIGHT_*
+  int slant;       // FC_SLANT_*
+  long pixelSize;  // IFont::pixelsFor(pointSize, density), at least 1
+  bool operator<(const FontRequest& o) const;
+};
+FontRequest fontRequest(const IFont& font, long density);
+
+// The fonts and colours of one display connection. Fonts and colours are kept until the object
+// goes (before its connection is closed).
+class Drawing {
+public:
+  explicit Drawing(const Connection& connection);
+  ~Drawing();
+  Drawing(const Drawing&) = delete;
+  Drawing& operator=(const Drawing&) = delete;
+
+  Display* display() const noexcept { return display_; }
+  Visual* visual() const noexcept { return visual_; }
+  Colormap colormap() const noexcept { return colormap_; }
+  int depth() const noexcept { return depth_; }
+  long density() const noexcept { return density_; }
+
+  // The font at the display's density. A face that is not installed gives fontconfig's best
+  // match, which is the default face; null only on a display without any font.
+  XftFont* font(const IFont& font);
+  XftFont* font(const FontRequest& request);
+
+  const XftColor& color(const IColor& color);
+  unsigned long pixel(const IColor& value) { return color(value).pixel; }
+
+  // Advance width of text (UTF-8); 0 for no font. Xft's own extents are 16-bit and wrap round
+  // for text wider than 32,767 pixels, so text is measured in pieces that cannot.
+  long textWidth(XftFont* font, const std::string& text, std::size_t from = 0,
+                 std::size_t to = std::string::npos) const;
+  // The byte length of the longest run of whole characters from `from` that is at most width
+  // wide; at least one character while any is left.
+  std::size_t fitting(XftFont* font, const std::string& text, std::size_t from, long width) const;
+  // Ascent plus descent.
+  static long lineHeight(const XftFont* font) { return font ? font->ascent + font->descent : 0; }
+
+  // Draws text with its baseline starting at (x, y); only what falls between clipLeft and
+  // clipRight is sent, in pieces whose glyph positions fit the protocol's 16 bits.
+  void drawText(XftDraw* draw, const IColor& color, XftFont* font, long x, long y,
+                const std::string& text, long clipLeft, long clipRight);
+  void fill(XftDraw* draw, const IColor& color, const IRectangle& rect);
+
+private:
+  // Characters per piece so that no piece is wider than 16 bits can count.
+  std::size_t pieceLength(const XftFont* font) const;
+
+  Display* display_;
+  int screen_;
+  Visual* visual_;
+  Colormap colormap_;
+  int depth_;
+  long density_;
+  std::map<FontRequest, XftFont*> fonts_;
+  std::vector<XftFont*> opened_; // each opened once, closed once
+
+  std::map<std::uint32_t, XftColor> colors_;
+};
+
+// The drawing helper of the shared connection; null when no display can be opened.
+Drawing* sharedDrawing();
+
+// The number of bytes of the UTF-8 character that starts at text[at] (1 for a stray byte).
+std::size_t characterLength(const std::string& text, std::size_t at);
+
+} // namespace IX11
+
+#endif

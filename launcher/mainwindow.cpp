@@ -1,0 +1,153 @@
+// The main window: construction in its order, the information panel, placement, and the busy
+// state of the status line.
+#include "mainwindow.hpp"
+
+#include "appstart.hpp"
+#include "iresource.hpp"
+#include "launcherstate.hpp"
+#include "placement.hpp"
+#include "trace.hpp"
+
+namespace {
+
+// Window identifiers and resources of the panel.
+const unsigned long clientCanvasId = 1225, pictureCanvasId = 1530, textLineId = 1530,
+                    pictureId = 1450;
+const unsigned long pictureBitmap = 1004, iconId = 1008, versionString = 6403;
+
+// The panel's texts. The version comes from the resources.
+const char* const makerText = "Obel";
+const char* const familyText = "Dorn";
+const char* const productText = "Quillet";
+const char* const longTitleText = "Tessaran";
+const char* const copyrightText = "Copyright (C) 2026 Obel. All rights reserved.";
+const char* const emailText = "E-mail support: quillet-support@obel.example";
+const char* const webText = "Web site: https://quillet.obel.example/";
+
+const char* const busyText = "Please wait...";
+const char* const idleText = " ";
+
+// The maker's name stands at the left like a letterhead; the other lines are centred.
+const IStaticText::Alignment makerAlignment = IStaticText::centerLeft;
+const IStaticText::Alignment lineAlignment = IStaticText::centerCenter;
+
+// The frame keeps its size, and its accelerator table is loaded with it.
+IFrameWindow::Style frameStyle() { return IFrameWindow::defaultStyle() | IFrameWindow::accelerator; }
+
+} // namespace
+
+MainWindow::MainWindow(unsigned long windowId, LauncherState& state, const IFrameWindow::Style&)
+    : IFrameWindow(windowId, frameStyle()), ICommandHandler(), state_(state), profile_(),
+      title_(this, longTitleText),
+      clientCanvas_(clientCanvasId, this, this),
+      pictureCanvas_(pictureCanvasId, &clientCanvas_, &clientCanvas_),
+      statusLine_(this),
+      makerLine_(textLineId, &clientCanvas_, &clientCanvas_),
+      familyLine_(textLineId, &clientCanvas_, &clientCanvas_),
+      productLine_(textLineId, &clientCanvas_, &clientCanvas_),
+      longTitleLine_(textLineId, &clientCanvas_, &clientCanvas_),
+      versionLine_(textLineId, &clientCanvas_, &clientCanvas_),
+      copyrightLine_(textLineId, &clientCanvas_, &clientCanvas_),
+      emailLine_(textLineId, &clientCanvas_, &clientCanvas_),
+      webLine_(textLineId, &clientCanvas_, &clientCanvas_),
+      picture_(pictureId, &pictureCanvas_, &pictureCanvas_, pictureBitmap) {
+  traceStep("window-members");
+  setClient(&clientCanvas_);
+  handleEventsFor(this);
+  statusLine_.setAlignment(IInfoArea::centered);
+  statusLine_.enableBorder(true);
+  setIcon(iconId);
+  buildPanel();
+  busyPointer_ = IResourceLibrary().loadIcon(iconId, true);
+  statusLine_.setText("");
+  place();
+  show();
+  traceStep("window-shown");
+  if (state_.externalStart)
+    startExternally(*this, state_);
+  else
+    hostsApplication_ = startInProcess(*this, state_);
+}
+
+MainWindow::~MainWindow() { stopHandlingEventsFor(this); }
+
+void MainWindow::buildPanel() {
+  profile_.measure(IWindow::desktopWindow()->handle());
+  IFont text = profile_.fontAt(DisplayProfile::textFontPosition);
+  IFont label = profile_.fontAt(DisplayProfile::labelFontPosition);
+
+  // The status line keeps the label font at the size the display class chose; the canvas's
+  // own font is the label font made small.
+  statusLine_.setFont(label);
+  label.setPointSize(8);
+  clientCanvas_.setFont(label);
+
+  text.setPointSize(10);
+  makerLine_.setText(makerText);
+  familyLine_.setText(familyText);
+  versionLine_.setText(versionString);
+  copyrightLine_.setText(copyrightText);
+  emailLine_.setText(emailText);
+  webLine_.setText(webText);
+  for (IStaticText* line : {&makerLine_, &familyLine_, &versionLine_, &copyrightLine_, &emailLine_, &webLine_})
+    line->setFont(text);
+
+  text.setBold(true);
+  text.setPointSize(12);
+  longTitleLine_.setText(longTitleText);
+  longTitleLine_.setFont(text);
+  text.setPointSize(24);
+  productLine_.setText(productText);
+  productLine_.setFont(text);
+
+  makerLine_.setAlignment(makerAlignment);
+  for (IStaticText* line : {&familyLine_, &productLine_, &longTitleLine_, &versionLine_,
+                            &copyrightLine_, &emailLine_, &webLine_})
+    line->setAlignment(lineAlignment);
+
+  // Column 2 holds the panel; the empty rows 1, 9 and 11 space its groups, and the margins and
+  // the picture's row take any room left.
+  clientCanvas_.addToCell(&makerLine_, 2, 2)
+      .addToCell(&familyLine_, 2, 3)
+      .addToCell(&productLine_, 2, 4)
+      .addToCell(&longTitleLine_, 2, 5)
+      .addToCell(&versionLine_, 2, 6)
+      .addToCell(&copyrightLine_, 2, 7)
+      .addToCell(&emailLine_, 2, 8)
+      .addToCell(&webLine_, 2, 10)
+      .addToCell(&pictureCanvas_, 2, 12);
+  long cellWidth = clientCanvas_.defaultCell().width();
+  clientCanvas_.setColumnWidth(1, cellWidth, true)
+      .setColumnWidth(2, cellWidth)
+      .setColumnWidth(3, cellWidth, true)
+      .setRowHeight(12, 0, true);
+  pictureCanvas_.addToCell(&picture_, 7, 5);
+}
+
+void MainWindow::place() {
+  IRectangle desktop = IWindow::desktopWindow()->rect();
+  IRectangle client = Placement::initialClientRect(desktop.size(), clientCanvas_.minimumSize());
+  moveSizeTo(frameRectFor(client));
+  moveSizeTo(Placement::centred(rect(), desktop));
+}
+
+void MainWindow::showBusy() {
+  statusLine_.setText(busyText);
+  statusLine_.setForegroundColor(IColor::white());
+  statusLine_.setBackgroundColor(IColor::red());
+  setMousePointer(busyPointer_);
+  refresh(true);
+  traceStep("busy-painted");
+}
+
+void MainWindow::clearBusy() {
+  statusLine_.setText(idleText);
+  statusLine_.setForegroundColor(IColor::darkGray());
+  statusLine_.setBackgroundColor(IColor::white());
+  setMousePointer(IPointerHandle());
+  refresh(true);
+}
+
+bool MainWindow::command(ICommandEvent&) { return false; }
+
+bool MainWindow::systemCommand(ICommandEvent&) { return false; }

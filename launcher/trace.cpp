@@ -1,0 +1,33 @@
+// The start-up trace, on the standard library's clocks.
+#include "trace.hpp"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+#include "iprocess.hpp"
+
+namespace {
+
+struct Trace {
+  bool on = std::getenv("QUILLET_TRACE") != nullptr;
+  std::chrono::steady_clock::time_point begin = std::chrono::steady_clock::now();
+};
+
+Trace& trace() {
+  static Trace instance;
+  return instance;
+}
+
+} // namespace
+
+void traceStep(const char* step) {
+  Trace& t = trace();
+  if (!t.on)
+    return;
+  using namespace std::chrono;
+  long long epoch = duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
+  long long since = duration_cast<microseconds>(steady_clock::now() - t.begin).count();
+  std::fprintf(stderr, "quillet-trace: %s %lld %lld %lu\n", step, epoch, since, IProcess::peakMemoryKiB());
+  std::fflush(stderr);
+}

@@ -1,0 +1,14 @@
+# Sourced by the launcher's end-to-end scripts after their own header: the staging (platform,
+# private Xvfb, output to a file), a work folder removed at the end, the failure count, and the
+# Windows name of a Unix path. Sets platform, rig, work, failures and case.
+rig=${QUILLET_SOURCE_DIR:?}/tests/rig
+source "$rig/stage.sh"
+rig_stage "$QUILLET" "$launcher_script" "$@"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0 case=
+fail() { echo "FAIL [$case]: $*"; failures=$((failures + 1)); }
+begin() { case=$1; echo "--- $case"; }
+# Wine's drive Z: is the root. (Not winepath: it would start Wine, and with it the desktop, on
+# whatever display is current.)
+windows_path() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
