@@ -2,6 +2,8 @@
 // measurement of text on the screen.
 #include "win32/iwin32window.hpp"
 
+#include "ifontname.hpp"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
@@ -66,36 +68,6 @@ bool isInstalled(const std::string& face) {
   return found;
 }
 
-bool sameWord(const std::string& a, const char* b) {
-  return a.size() == std::strlen(b) && _strnicmp(a.c_str(), b, a.size()) == 0;
-}
-
-// When face ends in a style word ("Arial Bold"), takes it off and applies it to request.
-bool takeStyleWord(std::string& face, FontRequest& request) {
-  std::size_t blank = face.find_last_of(' ');
-  if (blank == std::string::npos)
-    return false;
-  std::string word = face.substr(blank + 1);
-  struct Style { const char* word; LONG weight; bool italic; };
-  static const Style styles[] = {
-      {"Thin", FW_THIN, false},         {"Light", FW_LIGHT, false},
-      {"Regular", FW_NORMAL, false},    {"Medium", FW_MEDIUM, false},
-      {"Semibold", FW_SEMIBOLD, false}, {"Demibold", FW_SEMIBOLD, false},
-      {"Bold", FW_BOLD, false},         {"Black", FW_HEAVY, false},
-      {"Heavy", FW_HEAVY, false},       {"Italic", 0, true},
-      {"Oblique", 0, true}};
-  for (const Style& style : styles)
-    if (sameWord(word, style.word)) {
-      if (style.italic)
-        request.italic = TRUE;
-      else
-        request.weight = style.weight;
-      face.erase(face.find_last_not_of(' ', blank) + 1);
-      return true;
-    }
-  return false;
-}
-
 // GDI matches family names, not "family style" names: a name that is not a family but ends in
 // style words is the family with those styles. An installed family keeps its whole name
 // ("Arial Black").
@@ -109,7 +81,11 @@ FontRequest requestFor(const IFont& font) {
     request.charSet = message.lfCharSet;
   } else {
     request.face = static_cast<const char*>(font.name());
-    while (!isInstalled(request.face) && takeStyleWord(request.face, request)) {
+    if (!isInstalled(request.face)) {
+      IFontName::Parts parts = IFontName::split(font.name());
+      request.face = parts.family;
+      request.weight = parts.weight;
+      request.italic = parts.slant != IFontName::roman;
     }
   }
   if (font.isBold() && request.weight < FW_BOLD)

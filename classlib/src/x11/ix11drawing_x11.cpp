@@ -2,6 +2,8 @@
 // measured and drawn in pieces.
 #include "x11/ix11drawing.hpp"
 
+#include "ifontname.hpp"
+
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
@@ -15,32 +17,6 @@
 namespace {
 
 const char* const defaultFamily = "sans-serif";
-
-struct StyleWord {
-  const char* word;
-  int weight; // -1: not a weight
-  int slant;  // -1: not a slant
-};
-
-const StyleWord styleWords[] = {
-    {"thin", FC_WEIGHT_THIN, -1},           {"extralight", FC_WEIGHT_EXTRALIGHT, -1},
-    {"ultralight", FC_WEIGHT_EXTRALIGHT, -1}, {"light", FC_WEIGHT_LIGHT, -1},
-    {"regular", FC_WEIGHT_REGULAR, -1},     {"normal", FC_WEIGHT_REGULAR, -1},
-    {"medium", FC_WEIGHT_MEDIUM, -1},       {"semibold", FC_WEIGHT_DEMIBOLD, -1},
-    {"demibold", FC_WEIGHT_DEMIBOLD, -1},   {"bold", FC_WEIGHT_BOLD, -1},
-    {"extrabold", FC_WEIGHT_EXTRABOLD, -1}, {"ultrabold", FC_WEIGHT_EXTRABOLD, -1},
-    {"black", FC_WEIGHT_BLACK, -1},         {"heavy", FC_WEIGHT_BLACK, -1},
-    {"italic", -1, FC_SLANT_ITALIC},        {"oblique", -1, FC_SLANT_OBLIQUE}};
-
-const StyleWord* styleWord(const std::string& word) {
-  std::string lower(word);
-  for (char& c : lower)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  for (const StyleWord& s : styleWords)
-    if (lower == s.word)
-      return &s;
-  return nullptr;
-}
 
 } // namespace
 
@@ -63,39 +39,12 @@ bool IX11::FontRequest::operator<(const FontRequest& o) const {
 }
 
 IX11::FontRequest IX11::fontRequest(const IFont& font, long density) {
-  FontRequest request{std::string(), FC_WEIGHT_REGULAR, FC_SLANT_ROMAN,
+  IFontName::Parts parts = IFontName::split(font.name());
+  int slant = parts.slant == IFontName::italic    ? FC_SLANT_ITALIC
+              : parts.slant == IFontName::oblique ? FC_SLANT_OBLIQUE
+                                                  : FC_SLANT_ROMAN;
+  FontRequest request{parts.family, FcWeightFromOpenType(parts.weight), slant,
                       std::max(1L, IFont::pixelsFor(font.pointSize(), density))};
-  std::vector<std::string> words;
-  const char* name = font.name();
-  for (const char* p = name; *p != 0;) {
-    while (*p == ' ')
-      ++p;
-    const char* start = p;
-    while (*p != 0 && *p != ' ')
-      ++p;
-    if (p > start)
-      words.emplace_back(start, p);
-  }
-  bool weightSet = false, slantSet = false;
-  while (!words.empty()) {
-    const StyleWord* style = styleWord(words.back());
-    if (style == nullptr)
-      break;
-    // The word nearest the family wins, as it reads: "Bold Light" is a light face.
-    if (style->weight >= 0 && !weightSet) {
-      request.weight = style->weight;
-    }
-    if (style->slant >= 0 && !slantSet) {
-      request.slant = style->slant;
-    }
-    if (style->weight >= 0)
-      weightSet = true;
-    if (style->slant >= 0)
-      slantSet = true;
-    words.pop_back();
-  }
-  for (std::size_t i = 0; i < words.size(); ++i)
-    request.family += (i > 0 ? " " : "") + words[i];
   if (font.isBold())
     request.weight = std::max(request.weight, static_cast<int>(FC_WEIGHT_BOLD));
   return request;
