@@ -3,14 +3,14 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 
+#include "ienviron.hpp"
 #include "iprocess.hpp"
 
 namespace {
 
 struct Trace {
-  bool on = std::getenv("QUILLET_TRACE") != nullptr;
+  bool on = IEnvironment::isSet("QUILLET_TRACE");
   std::chrono::steady_clock::time_point begin = std::chrono::steady_clock::now();
 };
 

@@ -164,6 +164,12 @@ IPRECONDITION_SUBCLASS(ICyclicAttachException, IPreconditionViolation);
 [[noreturn]] void raiseWindowingError(const char* callName, const IThrowLocation& location,
                                       IException::ExceptionType type = IException::accessError,
                                       IException::Severity severity = IException::recoverable);
+// Text as given, in the error code group given: a failure that neither a catalog message nor a
+// platform call describes (a resource that is missing, a display that cannot be opened).
+[[noreturn]] void raiseError(const char* text, unsigned long errorId, const IThrowLocation& location,
+                             IException::ExceptionType type = IException::invalidRequest,
+                             IException::Severity severity = IException::recoverable,
+                             const char* group = IEXC_GROUP_LIBRARY);
 [[noreturn]] void raiseParameterCheck(const char* conditionText, const IThrowLocation& location);
 [[noreturn]] void raiseStateCheck(const char* conditionText, const IThrowLocation& location);
 [[noreturn]] void raiseAssertion(const char* text, const IThrowLocation& location);

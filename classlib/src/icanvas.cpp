@@ -33,17 +33,12 @@ std::vector<IGridLayout::Track> tracksOf(const Tracks& tracks) {
   return result;
 }
 
-IWindow& parentOf(IWindow* parent, const char* function) {
-  if (parent == nullptr)
-    raiseParameterCheck("parent != 0", IThrowLocation("icanvas", function, __LINE__));
-  return *parent;
-}
-
 } // namespace
 
 ICanvas::ICanvas(unsigned long id, IWindow* parent, IWindow*, const IRectangle& initial)
     : IWindow(id, parent) {
-  IWindow& p = parentOf(parent, "ICanvas::ICanvas(unsigned long,IWindow*,IWindow*,const IRectangle&)");
+  IWindow& p = IWindowPrivate::requireParent(
+      parent, "icanvas", "ICanvas::ICanvas(unsigned long,IWindow*,IWindow*,const IRectangle&)");
   setDriver(IWindowDriver::newCanvas(*this, p, initial));
   show();
 }

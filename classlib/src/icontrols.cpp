@@ -17,19 +17,14 @@ const long infoMarginX = ITextDriver::infoAreaMarginX, infoMarginY = ITextDriver
 
 ITextDriver* textDriver(IWindowDriver* driver) { return static_cast<ITextDriver*>(driver); }
 
-IWindow& parentOf(IWindow* parent, const char* function) {
-  if (parent == nullptr)
-    raiseParameterCheck("parent != 0", IThrowLocation("icontrols", function, __LINE__));
-  return *parent;
-}
-
 } // namespace
 
 // --- static text -------------------------------------------------------------------------------
 
 IStaticText::IStaticText(unsigned long id, IWindow* parent, IWindow*, const IRectangle& initial)
     : IWindow(id, parent) {
-  IWindow& p = parentOf(parent, "IStaticText::IStaticText(unsigned long,IWindow*,IWindow*,const IRectangle&)");
+  IWindow& p = IWindowPrivate::requireParent(
+      parent, "icontrols", "IStaticText::IStaticText(unsigned long,IWindow*,IWindow*,const IRectangle&)");
   setDriver(IWindowDriver::newStaticText(*this, p, initial));
   textDriver(driver())->setAlignment(alignment_);
   show();
@@ -77,7 +72,8 @@ IBitmapControl::IBitmapControl(unsigned long id, IWindow* parent, IWindow*,
 }
 
 void IBitmapControl::create(const IRectangle& initial) {
-  IWindow& p = parentOf(parent(), "IBitmapControl::IBitmapControl(unsigned long,IWindow*,IWindow*,...)");
+  IWindow& p = IWindowPrivate::requireParent(
+      parent(), "icontrols", "IBitmapControl::IBitmapControl(unsigned long,IWindow*,IWindow*,...)");
   setDriver(IWindowDriver::newBitmap(*this, p, bitmap_, initial));
   show();
 }

@@ -488,6 +488,11 @@ void raiseLibraryError(unsigned long errorId, const IThrowLocation& location,
   raiseOfType(type, text, errorId, severity, IEXC_GROUP_LIBRARY, location, noComposition);
 }
 
+void raiseError(const char* text, unsigned long errorId, const IThrowLocation& location,
+                IException::ExceptionType type, IException::Severity severity, const char* group) {
+  raiseOfType(type, text, errorId, severity, group, location, noComposition);
+}
+
 void raiseWindowingError(const char* callName, const IThrowLocation& location,
                          IException::ExceptionType type, IException::Severity severity) {
   unsigned long code = iexc::lastErrorCode();

@@ -280,6 +280,13 @@ bool IWindowPrivate::isObjectWindow(const IWindow* window) {
   return window != nullptr && window == theObjectWindow.load();
 }
 
+IWindow& IWindowPrivate::requireParent(IWindow* parent, const char* fileName,
+                                       const char* functionName) {
+  if (parent == nullptr)
+    raiseParameterCheck("parent != 0", IThrowLocation(fileName, functionName, __LINE__));
+  return *parent;
+}
+
 long IWindow::desktopWidth() { return IWindowPlatform::desktopRect().width(); }
 long IWindow::desktopHeight() { return IWindowPlatform::desktopRect().height(); }
 

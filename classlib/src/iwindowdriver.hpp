@@ -106,6 +106,9 @@ public:
 namespace IWindowPrivate {
 // Whether window is the library's object window (without making one).
 bool isObjectWindow(const IWindow* window);
+// The parent a child window needs; a null parent fails the parameter check of the child's
+// constructor (named by fileName and functionName).
+IWindow& requireParent(IWindow* parent, const char* fileName, const char* functionName);
 } // namespace IWindowPrivate
 
 namespace IWindowPlatform {

@@ -32,11 +32,7 @@ Cache& cache() {
 [[noreturn]] void raiseResourceError(const char* call, unsigned long id, const std::string& why,
                                      const char* function, unsigned long line) {
   std::string text = std::string(call) + "(" + std::to_string(id) + "): " + why;
-  IInvalidRequest exception(text.c_str(), ENOENT, IException::recoverable);
-  exception.setErrorCodeGroup(IEXC_GROUP_LIBRARY);
-  exception.addLocation(IThrowLocation("iresource", function, line));
-  exception.writeToLog();
-  throw exception;
+  raiseError(text.c_str(), ENOENT, IThrowLocation("iresource", function, line));
 }
 
 const IResourceEntry& entryFor(IResourceEntry::Type type, unsigned long id, const char* call,

@@ -9,7 +9,6 @@
 #include <process.h>
 
 #include <string>
-#include <vector>
 
 void IProcess::detachStandardStreams() {
   // The program started next gets its standard handles from two places: the process's standard
@@ -33,18 +32,12 @@ void IProcess::detachStandardStreams() {
 void IProcess::sleep(unsigned long milliseconds) { Sleep(milliseconds); }
 
 void IProcess::replaceWith(const char* path, const char* const* arguments) {
-  // _execv joins the elements with blanks and quotes nothing: a program path with a blank is
-  // quoted here, or the new program would split its own name.
-  std::string program = arguments != nullptr && arguments[0] != nullptr ? arguments[0] : path;
-  if (program.empty() || program.find_first_of(" \t") != std::string::npos)
-    program = "\"" + program + "\"";
-  std::vector<const char*> argv;
-  argv.push_back(program.c_str());
-  for (const char* const* a = arguments != nullptr && arguments[0] != nullptr ? arguments + 1 : arguments;
-       a != nullptr && *a != nullptr; ++a)
-    argv.push_back(*a);
-  argv.push_back(nullptr);
-  _execv(path, argv.data());
+  // _execv joins its elements with blanks into the new program's command line and quotes
+  // nothing: handed the command line as its one element, it passes that line on as it is.
+  const char* pathOnly[] = {path, nullptr};
+  std::string line = commandLine(arguments != nullptr && arguments[0] != nullptr ? arguments : pathOnly);
+  const char* argv[] = {line.c_str(), nullptr};
+  _execv(path, argv);
 }
 
 unsigned long IProcess::peakMemoryKiB() {

@@ -102,11 +102,8 @@ void IX11::raiseNoDisplay(const char* functionName, unsigned long line) {
   std::string text = displayName().empty()
                          ? std::string("XOpenDisplay: no display to open (DISPLAY is not set)")
                          : "XOpenDisplay: cannot open display \"" + displayName() + "\"";
-  IInvalidRequest exception(text.c_str(), ENXIO, IException::recoverable);
-  exception.setErrorCodeGroup(IEXC_GROUP_PRESENTATION);
-  exception.addLocation(IThrowLocation("iwindow", functionName, line));
-  exception.writeToLog();
-  throw exception;
+  raiseError(text.c_str(), ENXIO, IThrowLocation("iwindow", functionName, line),
+             IException::invalidRequest, IException::recoverable, IEXC_GROUP_PRESENTATION);
 }
 
 std::string IX11::toUtf8(const char* text) {
