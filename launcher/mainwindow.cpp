@@ -5,6 +5,7 @@
 #include "appstart.hpp"
 #include "iresource.hpp"
 #include "launcherstate.hpp"
+#include "messages.hpp"
 #include "placement.hpp"
 #include "trace.hpp"
 
@@ -14,18 +15,6 @@ namespace {
 const unsigned long clientCanvasId = 1225, pictureCanvasId = 1530, textLineId = 1530,
                     pictureId = 1450;
 const unsigned long pictureBitmap = 1004, iconId = 1008, versionString = 6403;
-
-// The panel's texts. The version comes from the resources.
-const char* const makerText = "Obel";
-const char* const familyText = "Dorn";
-const char* const productText = "Quillet";
-const char* const longTitleText = "Tessaran";
-const char* const copyrightText = "Copyright (C) 2026 Obel. All rights reserved.";
-const char* const emailText = "E-mail support: quillet-support@obel.example";
-const char* const webText = "Web site: https://quillet.obel.example/";
-
-const char* const busyText = "Please wait...";
-const char* const idleText = " ";
 
 // The maker's name stands at the left like a letterhead; the other lines are centred.
 const IStaticText::Alignment makerAlignment = IStaticText::centerLeft;
@@ -38,7 +27,7 @@ IFrameWindow::Style frameStyle() { return IFrameWindow::defaultStyle() | IFrameW
 
 MainWindow::MainWindow(unsigned long windowId, LauncherState& state, const IFrameWindow::Style&)
     : IFrameWindow(windowId, frameStyle()), ICommandHandler(), state_(state), profile_(),
-      title_(this, longTitleText),
+      title_(this, QuilletText::longTitle),
       clientCanvas_(clientCanvasId, this, this),
       pictureCanvas_(pictureCanvasId, &clientCanvas_, &clientCanvas_),
       statusLine_(this),
@@ -83,21 +72,21 @@ void MainWindow::buildPanel() {
   clientCanvas_.setFont(label);
 
   text.setPointSize(10);
-  makerLine_.setText(makerText);
-  familyLine_.setText(familyText);
+  makerLine_.setText(QuilletText::maker);
+  familyLine_.setText(QuilletText::family);
   versionLine_.setText(versionString);
-  copyrightLine_.setText(copyrightText);
-  emailLine_.setText(emailText);
-  webLine_.setText(webText);
+  copyrightLine_.setText(QuilletText::copyright);
+  emailLine_.setText(QuilletText::supportEmail);
+  webLine_.setText(QuilletText::webSite);
   for (IStaticText* line : {&makerLine_, &familyLine_, &versionLine_, &copyrightLine_, &emailLine_, &webLine_})
     line->setFont(text);
 
   text.setBold(true);
   text.setPointSize(12);
-  longTitleLine_.setText(longTitleText);
+  longTitleLine_.setText(QuilletText::longTitle);
   longTitleLine_.setFont(text);
   text.setPointSize(24);
-  productLine_.setText(productText);
+  productLine_.setText(QuilletText::product);
   productLine_.setFont(text);
 
   makerLine_.setAlignment(makerAlignment);
@@ -132,7 +121,7 @@ void MainWindow::place() {
 }
 
 void MainWindow::showBusy() {
-  statusLine_.setText(busyText);
+  statusLine_.setText(QuilletText::busy);
   statusLine_.setForegroundColor(IColor::white());
   statusLine_.setBackgroundColor(IColor::red());
   setMousePointer(busyPointer_);
@@ -141,7 +130,7 @@ void MainWindow::showBusy() {
 }
 
 void MainWindow::clearBusy() {
-  statusLine_.setText(idleText);
+  statusLine_.setText(QuilletText::idle);
   statusLine_.setForegroundColor(IColor::darkGray());
   statusLine_.setBackgroundColor(IColor::white());
   setMousePointer(IPointerHandle());

@@ -37,6 +37,18 @@ constexpr const char* notInstalledReferTo =
     "\nPlease refer to the Web site where you got Quillet from to find instructions on how\n"
     " to obtain the Obel Java Runtime environment. This package is required by Quillet.";
 
+// --- the main window: the information panel (the version line is string resource 6403) ------
+constexpr const char* maker = "Obel";
+constexpr const char* family = "Dorn";
+constexpr const char* product = "Quillet";
+constexpr const char* longTitle = "Tessaran"; // also the frame's title
+constexpr const char* copyright = "Copyright (C) 2026 Obel. All rights reserved.";
+constexpr const char* supportEmail = "E-mail support: quillet-support@obel.example";
+constexpr const char* webSite = "Web site: https://quillet.obel.example/";
+// The status line while the application starts, and after.
+constexpr const char* busy = "Please wait...";
+constexpr const char* idle = " ";
+
 // --- bridge start-up --------------------------------------------------------------------------
 constexpr const char* bridgeUnusable = "Unable to load Lanyard.DLL. Either missing or corrupt";
 // The application start after a failed bridge start-up: nothing can run it in this process.
