@@ -8,10 +8,7 @@ set -u
 launcher_script=$0
 source "$(dirname "$0")/lib.sh"
 
-app=$work/app run=$work/run
-mkdir -p "$app" "$run"
-cp "$QUILLET" "$(dirname "$QUILLET")/KORBMSGS.MSG" "$app/"
-key='SOFTWARE\Obel\DornTools\Java2 Runtime Environment\1.6'
+install_quillet
 if [ "$platform" = win ]; then
   export WINEPREFIX=$QUILLET_RIG_DIR/prefix WINEDEBUG=-all
   exe=.exe sep=';' dirsep='\'

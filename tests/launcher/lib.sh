@@ -1,6 +1,7 @@
 # Sourced by the launcher's end-to-end scripts after their own header: the staging (platform,
 # private Xvfb, output to a file), a work folder removed at the end, the failure count, and the
-# Windows name of a Unix path. Sets platform, rig, work, failures and case.
+# Windows name of a Unix path, and quillet installed as a person installs it. Sets platform, rig,
+# work, failures and case.
 rig=${QUILLET_SOURCE_DIR:?}/tests/rig
 source "$rig/stage.sh"
 rig_stage "$QUILLET" "$launcher_script" "$@"
@@ -12,3 +13,12 @@ begin() { case=$1; echo "--- $case"; }
 # Wine's drive Z: is the root. (Not winepath: it would start Wine, and with it the desktop, on
 # whatever display is current.)
 windows_path() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
+
+# quillet with its catalog in $app, and $run as the current folder it is started in; $key is the
+# registry key of the runtime it uses.
+install_quillet() {
+  app=$work/app run=$work/run
+  mkdir -p "$app" "$run"
+  cp "$QUILLET" "$(dirname "$QUILLET")/KORBMSGS.MSG" "$app/"
+  key='SOFTWARE\Obel\DornTools\Java2 Runtime Environment\1.6'
+}

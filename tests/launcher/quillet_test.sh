@@ -7,18 +7,12 @@
 # process it runs in) and SKIP_VM=1 where no VM may be created (sanitizers); under Wine
 # JVMSTUB_DIR and REG_VIEW (/reg:32 or /reg:64). (The program file itself: tests/pe_files.sh.)
 set -u
-rig=${QUILLET_SOURCE_DIR:?}/tests/rig
+launcher_script=$0
+source "$(dirname "$0")/lib.sh"
 source_dir=$QUILLET_SOURCE_DIR
-source "$rig/stage.sh"
-rig_stage "$QUILLET" "$0" "$@"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0 runs=0 case=
+runs=0
 vm_cases=1
 [ "${SKIP_VM:-0}" = 1 ] && vm_cases=0
-
-fail() { echo "FAIL [$case]: $*"; failures=$((failures + 1)); }
-begin() { case=$1; echo "--- $case"; }
 
 key='SOFTWARE\Obel\DornTools\Java2 Runtime Environment'
 tessaran="Quillet - Tessaran"
@@ -70,9 +64,6 @@ mkdir -p "$work/run"
 # and which ends the process with 0 soon after (under Wine the jvm.dll stand-in plays it).
 [ "$platform" = x11 ] && cp "$STARTER_JAR" "$work/run/dorn.quillet.jar"
 
-# The Windows name of a Unix path: Wine's drive Z: is the root. (Not winepath: it would start
-# Wine, and with it the desktop, on whatever display is current.)
-windows_path() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
 
 # --- the registry ----------------------------------------------------------------------------
 if [ "$platform" = win ]; then

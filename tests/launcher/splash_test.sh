@@ -13,10 +13,7 @@ launcher_script=$0
 source "$(dirname "$0")/lib.sh"
 
 # --- the installation and the registry -----------------------------------------------------------
-app=$work/app run=$work/run
-mkdir -p "$app" "$run"
-cp "$QUILLET" "$(dirname "$QUILLET")/KORBMSGS.MSG" "$app/"
-key='SOFTWARE\Obel\DornTools\Java2 Runtime Environment\1.6'
+install_quillet
 if [ "$platform" = win ]; then
   cp "$LANYARD" "$app/lanyard.dll"
   export WINEPREFIX=$QUILLET_RIG_DIR/prefix WINEDEBUG=-all
