@@ -61,5 +61,8 @@ void DymCallJavaCode(const char* className) {
 }
 
 std::int32_t DymCallJavaCodeMP(const char* className, const char* arguments) {
-  return CallJavaCodeMP(className, arguments);
+  // The launcher's run of its application, which then ends as it would under java.
+  const std::int32_t result = CallJavaCodeMP(className, arguments);
+  guardBoundary("DymCallJavaCodeMP", [] { endWithApplication(); });
+  return result;
 }

@@ -31,6 +31,9 @@ LANYARD_EXPORT IWindow* DymSetRTNPtr(IWindow* window);
 LANYARD_EXPORT void DymInitializeJVM(const char* toolName);
 // Runs className's main with the one argument "0".
 LANYARD_EXPORT void DymCallJavaCode(const char* className);
+// Runs className's main as CallJavaCodeMP does; then the application ends as under java: an
+// exception that main let escape is described, and once main has returned and no non-daemon
+// thread of the application is left, the process ends (status 1 after an exception, else 0).
 LANYARD_EXPORT std::int32_t DymCallJavaCodeMP(const char* className, const char* arguments);
 
 // The plain family. Each answers as documented or ends the process with exit code 1.

@@ -35,6 +35,12 @@ inline bool vmExists() noexcept { return env != nullptr && !vmDestroyed; }
 // caller's module and the JVM have runtimes of their own), so it ends the process instead.
 [[noreturn]] void endProcessAfterFailure(const char* entryPoint, const char* text);
 
+// After the launcher's run of main: describes an exception that main let escape and ends the
+// process, with java's status (1 after an exception, else 0), once the application has no
+// non-daemon thread left, as java does; System.exit still ends it first. The calling thread
+// stays attached to the VM as a daemon thread.
+void endWithApplication();
+
 // Runs body and stops every C++ exception at the entry point's boundary.
 template <class Body>
 auto guardBoundary(const char* entryPoint, Body body) noexcept -> decltype(body()) {

@@ -164,6 +164,11 @@ IPRECONDITION_SUBCLASS(ICyclicAttachException, IPreconditionViolation);
 [[noreturn]] void raiseWindowingError(const char* callName, const IThrowLocation& location,
                                       IException::ExceptionType type = IException::accessError,
                                       IException::Severity severity = IException::recoverable);
+// As raiseWindowingError, but not written to the log: for the repeats of a failure whose first
+// occurrence was logged and whose count the caller reports.
+[[noreturn]] void raiseRepeatedWindowingError(const char* callName, const IThrowLocation& location,
+                                              IException::ExceptionType type = IException::accessError,
+                                              IException::Severity severity = IException::recoverable);
 // Text as given, in the error code group given: a failure that neither a catalog message nor a
 // platform call describes (a resource that is missing, a display that cannot be opened).
 [[noreturn]] void raiseError(const char* text, unsigned long errorId, const IThrowLocation& location,

@@ -7,6 +7,11 @@
 
 class IProcess {
 public:
+  // Opens the null device on each standard stream that is closed, so that the next thing the
+  // process opens cannot take a standard stream's place: output meant for the stream would go
+  // into it (an X connection, say). Call it before anything opens a file.
+  static void openMissingStandardStreams();
+
   // Points standard output and standard error at the null device, so that a program started
   // in this process's place writes nowhere instead of into whatever the streams were.
   static void detachStandardStreams();

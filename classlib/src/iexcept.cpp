@@ -432,10 +432,12 @@ IPRECONDITION_CLASS_BODY(ICyclicAttachException)
 namespace {
 
 template <class E>
-[[noreturn]] void logAndThrow(E& e, const char* group, const IThrowLocation& location) {
+[[noreturn]] void logAndThrow(E& e, const char* group, const IThrowLocation& location,
+                              bool log = true) {
   e.setErrorCodeGroup(group);
   e.addLocation(location);
-  e.writeToLog();
+  if (log)
+    e.writeToLog();
   throw e;
 }
 
@@ -445,12 +447,13 @@ template <class E>
 template <typename Compose>
 [[noreturn]] void raiseOfType(IException::ExceptionType type, const char* text,
                               unsigned long errorId, IException::Severity severity,
-                              const char* group, const IThrowLocation& location, Compose compose) {
+                              const char* group, const IThrowLocation& location, Compose compose,
+                              bool log = true) {
 #define IEXC_RAISE_CASE(code, cls)                                                           \
   case IException::code: {                                                                   \
     cls e(text, errorId, severity);                                                          \
     compose(e);                                                                              \
-    logAndThrow(e, group, location);                                                         \
+    logAndThrow(e, group, location, log);                                                    \
   }
   switch (type) {
     IEXC_RAISE_CASE(accessError, IAccessError)
@@ -465,7 +468,7 @@ template <typename Compose>
 #undef IEXC_RAISE_CASE
   IException e(text, errorId, severity);
   compose(e);
-  logAndThrow(e, group, location);
+  logAndThrow(e, group, location, log);
 }
 
 void noComposition(IException&) {}
@@ -498,6 +501,14 @@ void raiseWindowingError(const char* callName, const IThrowLocation& location,
   unsigned long code = iexc::lastErrorCode();
   raiseOfType(type, nullptr, code, severity, IEXC_GROUP_PRESENTATION, location,
               [callName](IException& e) { composeCallText(e, callName, iexc::noErrorText); });
+}
+
+void raiseRepeatedWindowingError(const char* callName, const IThrowLocation& location,
+                                 IException::ExceptionType type, IException::Severity severity) {
+  unsigned long code = iexc::lastErrorCode();
+  raiseOfType(
+      type, nullptr, code, severity, IEXC_GROUP_PRESENTATION, location,
+      [callName](IException& e) { composeCallText(e, callName, iexc::noErrorText); }, false);
 }
 
 namespace {

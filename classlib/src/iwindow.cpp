@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <mutex>
 #include <unordered_map>
 
@@ -41,15 +42,48 @@ public:
 
 // --- handles -------------------------------------------------------------------------------
 
+namespace {
+
+// Posts that have failed since the last one that went through. A flood of posts fills the
+// queue and then fails by the thousand until the loop drains it: the first failure of such a
+// burst is logged as any failure is, the others only counted, and the count is logged once
+// posting works again.
+std::atomic<unsigned long> failedPostsInARow{0};
+
+void logFailedPosts(unsigned long count) {
+  char line[160];
+  std::snprintf(line, sizeof line,
+                "WinPostMsg failed %lu times in a row; only the first failure was recorded.",
+                count);
+  IExceptionLogger* logger = IException::logger();
+  logger->writeLine(line);
+  logger->endRecord();
+}
+
+} // namespace
+
 void IWindowHandle::postEvent(unsigned long eventId, const IEventParameter1& p1,
                               const IEventParameter2& p2) const {
-  if (!IWindowPlatform::post(*this, eventId, p1.asUnsignedLong(), p2.asUnsignedLong()))
-    raiseWindowingError("WinPostMsg",
-                        IThrowLocation("iwindow",
-                                       "IWindowHandle::postEvent(unsigned long,const "
-                                       "IEventParameter1&,const IEventParameter2&) const",
-                                       __LINE__),
-                        IException::invalidParameter, IException::recoverable);
+  // Only a post that began after failures were counted ends their burst: one that was already
+  // on its way when they began says nothing about the queue's room now.
+  const bool inBurst = failedPostsInARow.load() > 0;
+  if (IWindowPlatform::post(*this, eventId, p1.asUnsignedLong(), p2.asUnsignedLong())) {
+    if (inBurst) {
+      const unsigned long failed = failedPostsInARow.exchange(0);
+      if (failed > 1)
+        logFailedPosts(failed);
+    }
+    return;
+  }
+  const IThrowLocation location("iwindow",
+                                "IWindowHandle::postEvent(unsigned long,const "
+                                "IEventParameter1&,const IEventParameter2&) const",
+                                __LINE__);
+  if (failedPostsInARow.fetch_add(1) == 0)
+    raiseWindowingError("WinPostMsg", location, IException::invalidParameter,
+                        IException::recoverable);
+  raiseRepeatedWindowingError("WinPostMsg", location, IException::invalidParameter,
+                              IException::recoverable);
 }
 
 // --- handlers ------------------------------------------------------------------------------

@@ -47,23 +47,31 @@ expect_out "%s\n%s\n%s" "$loaded" "DymInitializeJVM returned" "Can't find class 
 
 # A main that throws: the call still answers 1; DestroyJVM describes the exception, and after
 # it the VM is gone for every entry point.
-run "main throws, then DestroyJVM" -- init QUILLET mp lanyardtest/Throws "" destroy destroy \
+run "main throws, then DestroyJVM" -- init QUILLET mp-plain lanyardtest/Throws "" destroy destroy \
   mp lanyardtest/Echo "" say "not reached"
 expect_rc 1
 expect_out '%s\n' "$loaded" "DymInitializeJVM returned" "Throws.main runs" \
-  "DymCallJavaCodeMP returned 1" "DestroyJVM returned 0" "DestroyJVM returned -1" \
+  "CallJavaCodeMP returned 1" "DestroyJVM returned 0" "DestroyJVM returned -1" \
   "No Java VM to run class lanyardtest/Echo"
 expect_err_text 'Exception in thread "main" java.lang.IllegalStateException: thrown by main'
 
 # A later run first describes the exception that the earlier main left pending.
-run "main throws, then another main" -- init QUILLET mp lanyardtest/Throws "" mp lanyardtest/Echo "x"
+run "main throws, then another main" -- init QUILLET mp-plain lanyardtest/Throws "" mp-plain lanyardtest/Echo "x"
 expect_rc 0
 expect_out '%s\n' "$loaded" "DymInitializeJVM returned" "Throws.main runs" \
-  "DymCallJavaCodeMP returned 1" "args: 1" "arg 0: [x]" "DymCallJavaCodeMP returned 1" "host done"
+  "CallJavaCodeMP returned 1" "args: 1" "arg 0: [x]" "CallJavaCodeMP returned 1" "host done"
+expect_err_text 'Exception in thread "main" java.lang.IllegalStateException: thrown by main'
+
+# The launcher's entry point ends the process as java does: the exception described at once,
+# and the status 1 once nothing of the application is left.
+run "main throws through the launcher's entry point" -- init QUILLET mp lanyardtest/Throws "" \
+  wait 30 say "not reached"
+expect_rc 1
+expect_out '%s\n' "$loaded" "DymInitializeJVM returned" "Throws.main runs" "DymCallJavaCodeMP returned 1"
 expect_err_text 'Exception in thread "main" java.lang.IllegalStateException: thrown by main'
 
 # With nothing pending DestroyJVM prints nothing.
-run "DestroyJVM, nothing pending" -- init QUILLET mp lanyardtest/Echo "" destroy
+run "DestroyJVM, nothing pending" -- init QUILLET mp-plain lanyardtest/Echo "" destroy
 expect_rc 0
 expect_line "DestroyJVM returned 0"
 [ "$(cat "$work/$last.err")" = "$picked" ] || { fail "DestroyJVM printed something"; show; }

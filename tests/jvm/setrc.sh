@@ -7,29 +7,29 @@ fi
 source "$(dirname "$0")/lib.sh"
 unpack_classes "$work"
 
-run "one call" -- window init QUILLET mp lanyardtest/SetRC "1,1" events 1 10
+run "one call" -- window init QUILLET mp-plain lanyardtest/SetRC "1,1" events 1 10
 expect_rc 0
 expect_line "DymSetRTNPtr returned the window"
 expect_line "setRC returned 1 times"
 expect_line "commands 1104: 1, other commands: 0"
 
 # A second registration replaces the first: the events go to the new window only.
-run "second window" -- window init QUILLET window mp lanyardtest/SetRC "1,5" events 5 10
+run "second window" -- window init QUILLET window mp-plain lanyardtest/SetRC "1,5" events 5 10
 expect_rc 0
 expect_line "commands 1104: 5, other commands: 0"
 expect_line "by window: 0 5"
 
 # Posting from many threads at once: none lost, none doubled. The events wait in the queue
 # while main runs (the loop is not running) and are all dispatched afterwards.
-run "16 threads" -- window init QUILLET mp lanyardtest/SetRC "16,250" events 4000 60
+run "16 threads" -- window init QUILLET mp-plain lanyardtest/SetRC "16,250" events 4000 60
 expect_rc 0
 expect_line "setRC returned 4000 times"
 expect_line "commands 1104: 4000, other commands: 0"
 
 # No window registered (never, or registered and then replaced by null): nothing is posted
 # and Java sees no error.
-run "no window" -- init QUILLET mp lanyardtest/SetRC "2,5" window register-null \
-  mp lanyardtest/SetRC "1,3" events 0 1
+run "no window" -- init QUILLET mp-plain lanyardtest/SetRC "2,5" window register-null \
+  mp-plain lanyardtest/SetRC "1,3" events 0 1
 expect_rc 0
 expect_line "setRC returned 10 times"
 expect_line "DymSetRTNPtr returned null"
@@ -39,7 +39,7 @@ expect_no_line "setRC threw"
 
 # The registered window's platform window is gone: the failure to post reaches the Java
 # caller as an exception with the class library's text, and the process goes on.
-run "window gone" -- window close-window init QUILLET mp lanyardtest/SetRC "2,2" say "still running"
+run "window gone" -- window close-window init QUILLET mp-plain lanyardtest/SetRC "2,2" say "still running"
 expect_rc 0
 expect_out '%s\n' "$loaded" "$(sed -n 2p "$work/$last.out")" "DymSetRTNPtr returned the window" \
   "window closed" "DymInitializeJVM returned" \
@@ -47,6 +47,6 @@ expect_out '%s\n' "$loaded" "$(sed -n 2p "$work/$last.out")" "DymSetRTNPtr retur
   "setRC threw java.lang.IllegalStateException: WinPostMsg:No error text is available." \
   "setRC threw java.lang.IllegalStateException: WinPostMsg:No error text is available." \
   "setRC threw java.lang.IllegalStateException: WinPostMsg:No error text is available." \
-  "setRC returned 0 times" "DymCallJavaCodeMP returned 1" "still running" "host done"
+  "setRC returned 0 times" "CallJavaCodeMP returned 1" "still running" "host done"
 
 finish

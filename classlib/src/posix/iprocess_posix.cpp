@@ -9,6 +9,19 @@
 #include <cerrno>
 #include <vector>
 
+void IProcess::openMissingStandardStreams() {
+  // Descriptors are handed out lowest first, so opening in order fills 0, 1 and 2 exactly.
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+      continue;
+    int null = open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+    if (null >= 0 && null != fd) {
+      dup2(null, fd);
+      close(null);
+    }
+  }
+}
+
 void IProcess::detachStandardStreams() {
   int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
   if (null < 0) {

@@ -10,6 +10,10 @@
 
 #include <string>
 
+// A Windows program's standard streams are handles, not the lowest free numbers: one that is
+// missing stays missing, and nothing opened later takes its place.
+void IProcess::openMissingStandardStreams() {}
+
 void IProcess::detachStandardStreams() {
   // The program started next gets its standard handles from two places: the process's standard
   // handles and the C runtime's descriptor table, which _execv hands over. Both go to NUL, with

@@ -5,8 +5,10 @@
 //   load                    load "lanyard" by name
 //   init TOOL | init-plain TOOL | init-null
 //                           DymInitializeJVM / InitializeJVM with TOOL, or with a null name
-//   mp CLASS ARGS | mp-plain CLASS ARGS | mp-null-args CLASS | mp-null-class ARGS
-//                           DymCallJavaCodeMP / CallJavaCodeMP
+//   mp CLASS ARGS | mp-null-args CLASS | mp-null-class ARGS
+//                           DymCallJavaCodeMP, after which the application's end ends the process
+//   mp-plain CLASS ARGS | mp-plain-null-args CLASS
+//                           CallJavaCodeMP
 //   cjc CLASS ARGS          CallJavaCode with two strings
 //   cjc-long N ARGS         CallJavaCode with a class name of N letters x (longer than one
 //                           command-line argument can be)
@@ -19,6 +21,8 @@
 //   events N SECONDS        runs the event loop until N commands 1104 arrived or the time is up
 //                           (then a little longer, to see any surplus), prints the count (and,
 //                           with several windows, each window's)
+//   wait SECONDS            runs the event loop for that long (the application may end the
+//                           process meanwhile)
 //   say TEXT                prints TEXT (marks the order of the output)
 #include <chrono>
 #include <cstdio>
@@ -142,11 +146,12 @@ int step(Host& host, int argc, char** argv, int i) {
                                                                                    arguments)));
     return i + (command == "mp" ? 3 : 2);
   }
-  if (command == "mp-plain") {
+  if (command == "mp-plain" || command == "mp-plain-null-args") {
+    const bool withArguments = command == "mp-plain";
     say("CallJavaCodeMP returned " +
-        std::to_string(host.entry<CallJavaCodeMPFunction>("CallJavaCodeMP")(argument(1),
-                                                                             argument(2))));
-    return i + 3;
+        std::to_string(host.entry<CallJavaCodeMPFunction>("CallJavaCodeMP")(
+            argument(1), withArguments ? argument(2) : nullptr)));
+    return i + (withArguments ? 3 : 2);
   }
   if (command == "cjc" || command == "cjc-long") {
     const IString className(command == "cjc" ? std::string(argument(1)).c_str()
@@ -200,6 +205,15 @@ int step(Host& host, int argc, char** argv, int i) {
   if (command == "events") {
     waitForEvents(host, std::stoul(argument(1)), std::stod(argument(2)));
     return i + 3;
+  }
+  if (command == "wait") {
+    using Clock = std::chrono::steady_clock;
+    const auto end = Clock::now() + std::chrono::duration<double>(std::stod(argument(1)));
+    while (Clock::now() < end) {
+      IApplication::current().processEvents();
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return i + 2;
   }
   if (command == "say") {
     say(argument(1));

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
@@ -91,6 +92,23 @@ void raise(const char* className, const std::string& message) {
 
 bool vmDestroyed = false;
 
+// The VM's non-daemon threads, as DestroyJavaVM counts them: the creating thread until it
+// detaches, and the application threads the scripted classes start.
+std::atomic<int> nonDaemonThreads{0};
+thread_local bool isNonDaemon = false;
+
+void beginNonDaemon() {
+  isNonDaemon = true;
+  ++nonDaemonThreads;
+}
+
+void endNonDaemon() {
+  if (isNonDaemon) {
+    isNonDaemon = false;
+    --nonDaemonThreads;
+  }
+}
+
 void requireLiveVM(const char* function) {
   if (vmDestroyed)
     misuse(std::string(function) + " after DestroyJavaVM");
@@ -173,6 +191,7 @@ void touchFile(const std::string& path) {
 // The application's life after main: setRC twice when "release-setrc" appears, then the end
 // of the process when "release-exit" appears, as the Java start class of the Linux tests does.
 DWORD WINAPI applicationThread(LPVOID parameter) {
+  beginNonDaemon();
   const std::string dir = static_cast<const char*>(parameter);
   if (dir.empty()) {
     Sleep(300);
@@ -190,9 +209,38 @@ DWORD WINAPI applicationThread(LPVOID parameter) {
   ExitProcess(static_cast<UINT>(code));
 }
 
+// A thread of the application that outlives main by JVMSTUB_OUTLIVE_MS milliseconds and then
+// ends by itself, leaving the process to end when nothing else is left.
+DWORD WINAPI outlivingThread(LPVOID) {
+  beginNonDaemon();
+  Sleep(static_cast<DWORD>(environmentNumber("JVMSTUB_OUTLIVE_MS", 3000)));
+  record("StartQuillet thread ends");
+  endNonDaemon();
+  return 0;
+}
+
+// JVMSTUB_START chooses how the start class's main ends: "throw" (an exception escapes it),
+// "return" (at once, leaving no thread), "outlive" (at once, leaving outlivingThread); by
+// default it plays the paced start below.
+bool playStartMode() {
+  const char* mode = std::getenv("JVMSTUB_START");
+  if (mode == nullptr || *mode == '\0')
+    return false;
+  if (std::strcmp(mode, "throw") == 0)
+    raise("java/lang/IllegalStateException", "thrown by the start class");
+  else if (std::strcmp(mode, "outlive") == 0)
+    CloseHandle(CreateThread(nullptr, 0, outlivingThread, nullptr, 0, nullptr));
+  else if (std::strcmp(mode, "return") != 0)
+    misuse(std::string("unknown JVMSTUB_START ") + mode);
+  record(std::string("StartQuillet main ends: ") + mode);
+  return true;
+}
+
 // Without QUILLET_TEST_DIR main returns at once and the process ends with 0 soon after; with
 // it, main writes "main-started" there and returns when "release-main" appears.
 void playStart() {
+  if (playStartMode())
+    return;
   const char* dir = std::getenv("QUILLET_TEST_DIR");
   static std::string where = dir != nullptr ? dir : "";
   if (!where.empty()) {
@@ -345,11 +393,33 @@ jint JNICALL throwNew(JNIEnv*, jclass cls, const char* message) {
 
 void JNICALL deleteLocalRef(JNIEnv*, jobject) {}
 
+// As the real one: waits until the caller is the last non-daemon thread.
 jint JNICALL destroyJavaVM(JavaVM*) {
   requireLiveVM("DestroyJavaVM");
+  const int self = isNonDaemon ? 1 : 0;
+  while (nonDaemonThreads.load() > self)
+    Sleep(10);
   record("DestroyJavaVM");
   vmDestroyed = true;
   return 0;
+}
+
+jint JNICALL detachCurrentThread(JavaVM*) {
+  requireLiveVM("DetachCurrentThread");
+  record("DetachCurrentThread");
+  if (pending != nullptr)
+    misuse("DetachCurrentThread with an exception pending");
+  endNonDaemon();
+  return JNI_OK;
+}
+
+jint JNICALL attachCurrentThreadAsDaemon(JavaVM*, void** penv, void* args) {
+  requireLiveVM("AttachCurrentThreadAsDaemon");
+  const JavaVMAttachArgs* attach = static_cast<const JavaVMAttachArgs*>(args);
+  record(std::string("AttachCurrentThreadAsDaemon ") +
+         (attach != nullptr && attach->name != nullptr ? attach->name : "(no name)"));
+  *penv = theEnv();
+  return JNI_OK;
 }
 
 // Every other slot: the bridge is not expected to use it.
@@ -392,6 +462,8 @@ void makeTables() {
   nativeInterface.ThrowNew = throwNew;
   nativeInterface.DeleteLocalRef = deleteLocalRef;
   invokeInterface.DestroyJavaVM = destroyJavaVM;
+  invokeInterface.DetachCurrentThread = detachCurrentThread;
+  invokeInterface.AttachCurrentThreadAsDaemon = attachCurrentThreadAsDaemon;
   env_.functions = &nativeInterface;
   vm_.functions = &invokeInterface;
 }
@@ -440,6 +512,7 @@ extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** pvm, void** penv, vo
   }
   makeTables();
   vmDestroyed = false;
+  beginNonDaemon(); // the creating thread is the VM's first non-daemon thread
   static HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, commandHook, nullptr, GetCurrentThreadId());
   if (hook == nullptr)
     misuse("cannot watch the creating thread's messages");

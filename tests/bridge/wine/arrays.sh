@@ -4,13 +4,12 @@
 source "$(dirname "$0")/lib.sh"
 
 run "arrays" -- load init QUILLET \
-  mp stub/Echo "~CVersion" mp stub/Echo "a,b,c" mp stub/Echo "" mp stub/Echo ",a" \
-  mp stub/Echo "a," mp stub/Echo "," mp stub/Echo " a , b " mp-null-args stub/Echo \
-  mp-plain stub/Echo "x,y" \
-  cjc stub/Echo "a,b,c" cjc stub/Echo "" dcj stub/Echo
+  mp-plain stub/Echo "a,b,c" mp-plain stub/Echo "" mp-plain stub/Echo ",a" \
+  mp-plain stub/Echo "a," mp-plain stub/Echo "," mp-plain stub/Echo " a , b " mp-plain-null-args stub/Echo \
+  cjc stub/Echo "a,b,c" cjc stub/Echo "" dcj stub/Echo \
+  mp stub/Echo "~CVersion" wait 30 say "not reached"
 expect_rc 0
 expect_log '^main ' \
-  'main stub/Echo [1] "~CVersion"' \
   'main stub/Echo [3] "a" "b" "c"' \
   'main stub/Echo [1] ""' \
   'main stub/Echo [2] "" "a"' \
@@ -18,14 +17,17 @@ expect_log '^main ' \
   'main stub/Echo [2] "" ""' \
   'main stub/Echo [2] " a " " b "' \
   'main stub/Echo [1] ""' \
-  'main stub/Echo [2] "x" "y"' \
   'main stub/Echo [1] "a,b,c"' \
   'main stub/Echo [1] null' \
-  'main stub/Echo [1] "0"'
+  'main stub/Echo [1] "0"' \
+  'main stub/Echo [1] "~CVersion"'
 expect_out '%s\n' "$loaded" "DymInitializeJVM returned" \
-  "DymCallJavaCodeMP returned 1" "DymCallJavaCodeMP returned 1" "DymCallJavaCodeMP returned 1" \
-  "DymCallJavaCodeMP returned 1" "DymCallJavaCodeMP returned 1" "DymCallJavaCodeMP returned 1" \
-  "DymCallJavaCodeMP returned 1" "DymCallJavaCodeMP returned 1" "CallJavaCodeMP returned 1" \
-  "CallJavaCode returned 1" "CallJavaCode returned 1" "DymCallJavaCode returned" "host done"
+  "CallJavaCodeMP returned 1" "CallJavaCodeMP returned 1" "CallJavaCodeMP returned 1" \
+  "CallJavaCodeMP returned 1" "CallJavaCodeMP returned 1" "CallJavaCodeMP returned 1" \
+  "CallJavaCodeMP returned 1" \
+  "CallJavaCode returned 1" "CallJavaCode returned 1" "DymCallJavaCode returned" \
+  "DymCallJavaCodeMP returned 1"
+# The launcher's entry point leaves the host's thread as a daemon and the VM to end the process.
+expect_log 'Thread|^DestroyJavaVM' 'DetachCurrentThread' 'AttachCurrentThreadAsDaemon lanyard host' 'DestroyJavaVM'
 
 finish

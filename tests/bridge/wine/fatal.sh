@@ -33,9 +33,9 @@ expect_log 'Destroy|^Exception' "${described[@]}"
 
 # No box: main's exception stays pending until DestroyJVM describes it; afterwards there is
 # no VM to destroy.
-run "main throws, then DestroyJVM" -- load init QUILLET mp stub/Throws "" destroy destroy
+run "main throws, then DestroyJVM" -- load init QUILLET mp-plain stub/Throws "" destroy destroy
 expect_rc 0
-expect_out '%s\n' "$loaded" "DymInitializeJVM returned" "DymCallJavaCodeMP returned 1" \
+expect_out '%s\n' "$loaded" "DymInitializeJVM returned" "CallJavaCodeMP returned 1" \
   "DestroyJVM returned 0" "DestroyJVM returned -1" "host done"
 expect_log 'Destroy|^Exception' 'ExceptionOccurred java/lang/RuntimeException' \
   'ExceptionDescribe java/lang/RuntimeException' 'DestroyJavaVM'

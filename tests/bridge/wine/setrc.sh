@@ -5,13 +5,13 @@ source "$(dirname "$0")/lib.sh"
 
 handle_of() { sed -n "s/^window $1 handle //p" "$work/$last.out"; }
 
-run "one call" -- load window init QUILLET mp stub/SetRC "" events 1 20
+run "one call" -- load window init QUILLET mp-plain stub/SetRC "" events 1 20
 expect_rc 0
 expect_line "commands 1104: 1, other commands: 0"
 expect_log '^WM_COMMAND' "WM_COMMAND hwnd=$(handle_of 1) wParam=0x450 lParam=0x0"
 
 run "16 threads" JVMSTUB_SETRC_THREADS=16 JVMSTUB_SETRC_CALLS=50 -- \
-  load window init QUILLET mp stub/SetRC "" events 800 60
+  load window init QUILLET mp-plain stub/SetRC "" events 800 60
 expect_rc 0
 expect_line "commands 1104: 800, other commands: 0"
 grep '^WM_COMMAND' "$log" | sort | uniq -c | sed 's/^ *//' >"$work/got"
@@ -22,7 +22,7 @@ expect_log '^setRC threw'
 # The failure to post reaches the caller as a Java exception with the class library's text;
 # nothing unwinds through the stand-in, and the process goes on.
 text="WinPostMsg:No error text is available."
-run "window gone" JVMSTUB_SETRC_CALLS=2 -- load window close-window init QUILLET mp stub/SetRC "" say alive
+run "window gone" JVMSTUB_SETRC_CALLS=2 -- load window close-window init QUILLET mp-plain stub/SetRC "" say alive
 expect_rc 0
 expect_line "window closed"
 expect_line "alive"
