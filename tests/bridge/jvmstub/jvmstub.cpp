@@ -102,6 +102,15 @@ void beginNonDaemon() {
   ++nonDaemonThreads;
 }
 
+// A thread of the application: it counts from before it starts, so that DestroyJavaVM cannot
+// miss it; the thread marks itself (adoptNonDaemon) as it begins.
+void startApplicationThread(LPTHREAD_START_ROUTINE body, void* parameter) {
+  ++nonDaemonThreads;
+  CloseHandle(CreateThread(nullptr, 0, body, parameter, 0, nullptr));
+}
+
+void adoptNonDaemon() { isNonDaemon = true; }
+
 void endNonDaemon() {
   if (isNonDaemon) {
     isNonDaemon = false;
@@ -191,7 +200,7 @@ void touchFile(const std::string& path) {
 // The application's life after main: setRC twice when "release-setrc" appears, then the end
 // of the process when "release-exit" appears, as the Java start class of the Linux tests does.
 DWORD WINAPI applicationThread(LPVOID parameter) {
-  beginNonDaemon();
+  adoptNonDaemon();
   const std::string dir = static_cast<const char*>(parameter);
   if (dir.empty()) {
     Sleep(300);
@@ -212,7 +221,7 @@ DWORD WINAPI applicationThread(LPVOID parameter) {
 // A thread of the application that outlives main by JVMSTUB_OUTLIVE_MS milliseconds and then
 // ends by itself, leaving the process to end when nothing else is left.
 DWORD WINAPI outlivingThread(LPVOID) {
-  beginNonDaemon();
+  adoptNonDaemon();
   Sleep(static_cast<DWORD>(environmentNumber("JVMSTUB_OUTLIVE_MS", 3000)));
   record("StartQuillet thread ends");
   endNonDaemon();
@@ -229,7 +238,7 @@ bool playStartMode() {
   if (std::strcmp(mode, "throw") == 0)
     raise("java/lang/IllegalStateException", "thrown by the start class");
   else if (std::strcmp(mode, "outlive") == 0)
-    CloseHandle(CreateThread(nullptr, 0, outlivingThread, nullptr, 0, nullptr));
+    startApplicationThread(outlivingThread, nullptr);
   else if (std::strcmp(mode, "return") != 0)
     misuse(std::string("unknown JVMSTUB_START ") + mode);
   record(std::string("StartQuillet main ends: ") + mode);
@@ -247,7 +256,7 @@ void playStart() {
     touchFile(where + "\\main-started");
     awaitFile(where + "\\release-main");
   }
-  CloseHandle(CreateThread(nullptr, 0, applicationThread, const_cast<char*>(where.c_str()), 0, nullptr));
+  startApplicationThread(applicationThread, const_cast<char*>(where.c_str()));
   record("StartQuillet main returns");
 }
 
