@@ -19,6 +19,7 @@
 #include "imsgbox.hpp"
 #include "imsgboxlogic.hpp"
 #include "quietlogger.hpp"
+#include "recordinglogger.hpp"
 
 namespace {
 
@@ -143,6 +144,33 @@ TEST_F(Display, PostingToAWindowThatIsGoneRaises) {
   EXPECT_EQ(IWindow::windowWithHandle(handle), nullptr);
   EXPECT_THROW(closed.postEvent(IWindow::command, 1104, 0), IInvalidParameter);
   EXPECT_EQ(closed.text(), "Closed by a posted close");
+}
+
+// A post that keeps failing (a full queue, a window gone) is logged once per run of failures,
+// and the run's length when posting works again; each failure still raises.
+TEST_F(Display, FailedPostsInARowAreLoggedOnceWithTheirCount) {
+  IWindowHandle stale;
+  {
+    IFrameWindow gone("Gone");
+    stale = gone.handle();
+  }
+  IFrameWindow live("Live");
+  live.postEvent(IWindow::command, 1104, 0); // ends any run that an earlier test left
+  RecordingLogger log;
+  for (int i = 0; i < 5; ++i)
+    EXPECT_THROW(stale.postEvent(IWindow::command, 1104, 0), IInvalidParameter);
+  ASSERT_EQ(log.records.size(), 1u) << log.all();
+  EXPECT_EQ(log.countOf("WinPostMsg:"), 1u);
+
+  live.postEvent(IWindow::command, 1104, 0);
+  ASSERT_EQ(log.records.size(), 2u) << log.all();
+  EXPECT_EQ(log.countOf("WinPostMsg failed 5 times in a row"), 1u);
+
+  // The next failure begins a run of its own; a run of one needs no count.
+  EXPECT_THROW(stale.postEvent(IWindow::command, 1104, 0), IInvalidParameter);
+  live.postEvent(IWindow::command, 1104, 0);
+  EXPECT_EQ(log.records.size(), 3u) << log.all();
+  IApplication::current().processEvents();
 }
 
 TEST_F(Display, AHandlersExceptionLeavesTheLoopAndTheLoopRunsAgain) {
