@@ -3,6 +3,7 @@
 #include "lanyard.hpp"
 #include "lanyardstate.hpp"
 #include "messages.hpp"
+#include "rtnchannel_md.hpp"
 
 namespace {
 
@@ -21,23 +22,6 @@ void throwToJava(JNIEnv* callerEnv, const char* message) {
   callerEnv->DeleteLocalRef(exceptionClass);
 }
 
-// Posts the return-code event to window; a failure raises the class library's windowing error
-// in this module.
-void postReturnCode(const IWindow& window) {
-#if defined(_WIN32)
-  // Windows: the window object comes from the caller's module, which carries a C++ runtime of
-  // its own, and an exception raised by its posting cannot unwind through this library's frames
-  // (MinGW: std::terminate). PostMessageA reaches the window's queue from any module, so the
-  // post goes through this library's own copy of the handle's operation.
-  window.handle().postEvent(IWindow::command, IEventParameter1(returnCodeCommandId),
-                            IEventParameter2(0));
-#else
-  // X11: posted events wait in a queue of the class-library copy that runs the window's event
-  // loop, which only the window's own operation reaches; the C++ runtime is shared here.
-  window.postEvent(IWindow::command, IEventParameter1(returnCodeCommandId), IEventParameter2(0));
-#endif
-}
-
 } // namespace
 
 IWindow* DymSetRTNPtr(IWindow* window) {
@@ -52,7 +36,7 @@ extern "C" JNIEXPORT void JNICALL Java_com_obel_dorntools_quillet_CReturn_setRC(
   if (window == nullptr)
     return; // no window registered: nobody to tell
   try {
-    postReturnCode(*window);
+    postCommandToHostWindow(*window, returnCodeCommandId);
   } catch (const IException& exception) {
     throwToJava(callerEnv, exception.text() ? exception.text() : text::postFailureFallback);
   } catch (...) {
