@@ -17,9 +17,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "ienviron.hpp"
 #include "iexcept.hpp"
-#include "ifilename.hpp"
+#include "isystem.hpp"
 
 namespace {
 
@@ -50,42 +49,18 @@ bool isDirectory(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// The file that path names, with Windows file-name semantics: as written when it exists, else
-// each component that does not exist as written matched without case. Empty when none.
+// The file that path names, with Windows file-name semantics; empty when there is none.
 std::string resolveFile(const std::string& path) {
-  if (isRegularFile(path))
-    return path;
   if (path.empty() || path[0] != '/')
     return std::string();
-  std::string resolved;
-  std::size_t pos = 1;
-  while (pos <= path.size()) {
-    std::size_t next = path.find('/', pos);
-    if (next == std::string::npos)
-      next = path.size();
-    std::string component = path.substr(pos, next - pos);
-    pos = next + 1;
-    if (component.empty() || component == "." || component == "..") {
-      if (!component.empty())
-        resolved += "/" + component;
-      continue;
-    }
-    std::string candidate = resolved + "/" + component;
-    if (::access(candidate.c_str(), F_OK) != 0) {
-      std::string match = IFileName::entryWithoutCase(resolved.empty() ? "/" : resolved, component);
-      if (match.empty())
-        return std::string();
-      candidate = resolved + "/" + match;
-    }
-    resolved = candidate;
-  }
-  return isRegularFile(resolved) ? resolved : std::string();
+  const std::string found = ISystem::pathWithoutCase(path);
+  return !found.empty() && isRegularFile(found) ? found : std::string();
 }
 
 std::string absolute(const std::string& path) {
   if (!path.empty() && path[0] == '/')
     return std::filesystem::path(path).lexically_normal().string();
-  std::string cwd = IEnvironment::currentDirectory().c_str();
+  const std::string cwd = ISystem::currentDirectory();
   if (cwd.empty())
     return std::string();
   return std::filesystem::path(cwd + "/" + path).lexically_normal().string();
@@ -100,18 +75,16 @@ std::vector<std::string> searchDirectories() {
     if (!full.empty() && isDirectory(full))
       dirs.push_back(full);
   };
-  add(IEnvironment::programDirectory().c_str());
-  add(IEnvironment::currentDirectory().c_str());
-  std::string path = IEnvironment::variable("PATH").c_str();
-  std::size_t start = 0;
-  while (start <= path.size()) {
-    std::size_t end = path.find(IEnvironment::pathSeparator(), start);
-    if (end == std::string::npos)
-      end = path.size();
-    if (end > start)
-      add(path.substr(start, end - start));
-    start = end + 1;
-  }
+  const std::string program = ISystem::programPath();
+  const std::string::size_type slash = program.rfind('/');
+  if (slash != std::string::npos)
+    add(slash == 0 ? "/" : program.substr(0, slash));
+  add(ISystem::currentDirectory());
+  std::string path;
+  ISystem::environmentValue("PATH", path);
+  for (const std::string& entry : ISystem::splitPathList(path, ':'))
+    if (!entry.empty())
+      add(entry);
   return dirs;
 }
 
@@ -487,7 +460,8 @@ bool fileName(IDLLModule::Handle handle, IString& path) {
     }
     // The program itself has an empty name in its link map.
   }
-  path = IEnvironment::programPath();
+  const std::string program = ISystem::programPath();
+  path = IString(program.c_str(), program.size());
   if (path.isEmpty()) {
     ISetLastErrorCode(ENOENT);
     return false;

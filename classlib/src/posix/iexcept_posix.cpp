@@ -25,9 +25,7 @@
 #include <cstring>
 #include <string>
 
-#include <dirent.h>
-#include <strings.h>
-#include <unistd.h>
+#include "isystem.hpp"
 
 namespace iexc {
 
@@ -36,11 +34,7 @@ unsigned long lastErrorCode() noexcept { return static_cast<unsigned long>(errno
 void setLastErrorCode(unsigned long code) noexcept { errno = static_cast<int>(code); }
 
 bool environmentValue(const char* name, std::string& value) {
-  const char* text = std::getenv(name);
-  if (!text)
-    return false;
-  value = text;
-  return true;
+  return ISystem::environmentValue(name, value);
 }
 
 namespace {
@@ -65,37 +59,15 @@ bool systemMessageText(unsigned long code, char* buffer, std::size_t size) noexc
 namespace {
 
 std::string programDirectory() {
-  char path[4096];
-  ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (n <= 0)
-    return std::string();
-  path[n] = '\0';
-  char* slash = std::strrchr(path, '/');
-  if (!slash)
-    return std::string();
-  return std::string(path, static_cast<std::size_t>(slash - path));
+  const std::string path = ISystem::programPath();
+  const std::string::size_type slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-// Opens path, or a file in its directory whose name differs from it only in letter case.
+// Opens path, found as Windows's case-blind file systems would find it.
 std::FILE* openCaseBlind(const std::string& path) {
-  if (std::FILE* f = std::fopen(path.c_str(), "rb"))
-    return f;
-  std::size_t slash = path.rfind('/');
-  std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-  std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-  DIR* d = opendir(dir.c_str());
-  if (!d)
-    return nullptr;
-  std::FILE* f = nullptr;
-  while (dirent* entry = readdir(d)) {
-    if (strcasecmp(entry->d_name, base.c_str()) == 0) {
-      f = std::fopen((dir + "/" + entry->d_name).c_str(), "rb");
-      if (f)
-        break;
-    }
-  }
-  closedir(d);
-  return f;
+  const std::string found = ISystem::pathWithoutCase(path);
+  return found.empty() ? nullptr : std::fopen(found.c_str(), "rb");
 }
 
 std::FILE* openCatalog(const char* name) {

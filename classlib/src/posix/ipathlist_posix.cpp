@@ -2,64 +2,28 @@
 // and the Windows library search mirrored into LD_LIBRARY_PATH.
 #include "ipathlist.hpp"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <string>
 #include <vector>
 
 #include "ienviron.hpp"
-#include "ifilename.hpp"
+#include "isystem.hpp"
 
 namespace {
 
-bool exists(const std::string& path) {
-  struct stat status;
-  return ::stat(path.c_str(), &status) == 0;
-}
-
-// One entry, name by name: each name that does not exist as written is replaced by the one
-// that matches it without case. When a name matches nothing the entry stays as written.
+// One entry of a Windows list: its names found as Windows would find them; an entry that names
+// nothing stays as written (the runtime then finds nothing there, as on Windows).
 std::string resolveEntry(const std::string& written) {
   std::string entry = written;
   std::replace(entry.begin(), entry.end(), '\\', '/');
-  if (entry.empty() || exists(entry))
-    return entry;
-  std::string resolved; // the text before the current name, with its trailing '/'
-  std::string::size_type position = 0;
-  while (true) {
-    const std::string::size_type slash = entry.find('/', position);
-    const std::string name = entry.substr(position, slash == std::string::npos
-                                                         ? std::string::npos
-                                                         : slash - position);
-    std::string candidate = resolved + name;
-    if (!name.empty() && name != "." && name != ".." && !exists(candidate)) {
-      const std::string match =
-          IFileName::entryWithoutCase(resolved.empty() ? "." : resolved, name);
-      if (match.empty())
-        return entry;
-      candidate = resolved + match;
-    }
-    if (slash == std::string::npos)
-      return candidate;
-    resolved = candidate + '/';
-    position = slash + 1;
-  }
+  const std::string found = ISystem::pathWithoutCase(entry);
+  return found.empty() ? entry : found;
 }
 
 void appendEntries(const std::string& list, std::vector<std::string>& entries) {
-  std::string::size_type position = 0;
-  while (true) {
-    const std::string::size_type colon = list.find(':', position);
-    const std::string entry = list.substr(position, colon == std::string::npos
-                                                         ? std::string::npos
-                                                         : colon - position);
+  for (const std::string& entry : ISystem::splitPathList(list, ':'))
     if (std::find(entries.begin(), entries.end(), entry) == entries.end())
       entries.push_back(entry);
-    if (colon == std::string::npos)
-      return;
-    position = colon + 1;
-  }
 }
 
 } // namespace
@@ -67,19 +31,10 @@ void appendEntries(const std::string& list, std::vector<std::string>& entries) {
 IString IPathList::fromWindows(const char* windowsList) {
   if (windowsList == nullptr)
     return IString();
-  const std::string list(windowsList);
+  const std::vector<std::string> entries = ISystem::splitPathList(windowsList, ';');
   std::string result;
-  std::string::size_type position = 0;
-  while (true) {
-    const std::string::size_type semicolon = list.find(';', position);
-    result += resolveEntry(list.substr(position, semicolon == std::string::npos
-                                                     ? std::string::npos
-                                                     : semicolon - position));
-    if (semicolon == std::string::npos)
-      break;
-    result += ':';
-    position = semicolon + 1;
-  }
+  for (std::size_t i = 0; i < entries.size(); ++i)
+    result += (i == 0 ? "" : ":") + resolveEntry(entries[i]);
   return IString(result.c_str(), result.size());
 }
 

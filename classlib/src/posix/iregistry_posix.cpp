@@ -18,6 +18,7 @@
 #include "iexcept_platform.hpp"
 #include "iregistry.hpp"
 #include "iregistryfile.hpp"
+#include "isystem.hpp"
 
 // An open key holds the file it was found in: a file read again later does not pull the data
 // from under it.
@@ -36,9 +37,9 @@ const char* const defaultFileName = "/etc/obel/registry.reg";
 const off_t largestFile = 8 * 1024 * 1024;
 const char* const largestFileText = "8 MB";
 
-const char* registryFileName() {
-  const char* name = std::getenv("IREGISTRY");
-  return (name != nullptr && *name != '\0') ? name : defaultFileName;
+std::string registryFileName() {
+  std::string name;
+  return ISystem::environmentValue("IREGISTRY", name) && !name.empty() ? name : defaultFileName;
 }
 
 // One version of the file as the file system describes it. The file is read again only when
