@@ -3,8 +3,11 @@
 
 #include <windows.h>
 
-#include <vector>
+#include "win32/iwin32text.hpp"
 
+// UTF-8, the code page of a program whose manifest asks for it, has no lead bytes here: its
+// strings are single-byte ones, which suits it, as no byte of a multi-byte character is an ASCII
+// one and a search for whole characters only finds whole characters.
 bool IBufferPlatformLeadBytes(bool (&leadBytes)[256]) noexcept {
   CPINFO info;
   if (!GetCPInfo(CP_ACP, &info)) {
@@ -22,22 +25,5 @@ bool IBufferPlatformLeadBytes(bool (&leadBytes)[256]) noexcept {
 }
 
 bool IBufferPlatformVariable(const char* name, std::string& value) {
-  // The process environment itself, not the C runtime's copy taken at start-up.
-  std::vector<char> buffer(256);
-  for (;;) {
-    SetLastError(ERROR_SUCCESS);
-    const DWORD n = GetEnvironmentVariableA(name, buffer.data(), DWORD(buffer.size()));
-    if (n == 0) {
-      if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) {
-        return false;
-      }
-      value.clear();
-      return true;
-    }
-    if (n < buffer.size()) {
-      value.assign(buffer.data(), n);
-      return true;
-    }
-    buffer.resize(n);
-  }
+  return IWin32Text::environmentVariable(name, value);
 }

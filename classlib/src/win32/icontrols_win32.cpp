@@ -3,6 +3,10 @@
 // the bitmap control.
 #include "win32/iwin32window.hpp"
 
+#include <string>
+
+#include "win32/iwin32text.hpp"
+
 namespace {
 
 using namespace IWin32;
@@ -54,9 +58,10 @@ protected:
     HGDIOBJ old = SelectObject(dc, fontHandle());
     SetTextColor(dc, foreground());
     SetBkMode(dc, TRANSPARENT);
-    unsigned long length = text_.length();
-    // One line, and an ampersand is a character here, not a mnemonic.
-    DrawTextA(dc, text_, length > 0x7FFFFFFFul ? 0x7FFFFFFF : static_cast<int>(length), &area,
+    // One line, and an ampersand is a character here, not a mnemonic. In UTF-16: the ANSI
+    // call would read the text by the font's code page, not the process's.
+    const std::wstring text = IWin32Text::wide(text_, text_.length());
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area,
               formatFor(alignment_) | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(dc, old);
   }

@@ -2,27 +2,28 @@
 #include "ienviron.hpp"
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include <windows.h>
 
+#include "win32/iwin32text.hpp"
+
 unsigned long IEnvironment::variable(const char* name, char* buffer, unsigned long bufferSize) {
-  if (!name || !*name)
+  std::string value;
+  if (!name || !*name || !IWin32Text::environmentVariable(name, value))
     return 0;
-  // Windows leaves the buffer alone when the value does not fit; a null buffer is allowed
-  // with size 0.
-  return ::GetEnvironmentVariableA(name, bufferSize ? buffer : nullptr,
-                                   bufferSize ? bufferSize : 0);
+  // As GetEnvironmentVariableA answers, in bytes: the buffer is left alone when the value does
+  // not fit.
+  if (!buffer || value.size() >= bufferSize)
+    return static_cast<unsigned long>(value.size() + 1);
+  std::memcpy(buffer, value.c_str(), value.size() + 1);
+  return static_cast<unsigned long>(value.size());
 }
 
 bool IEnvironment::isSet(const char* name) {
-  if (!name || !*name)
-    return false;
-  char probe[1];
-  ::SetLastError(ERROR_SUCCESS);
-  DWORD n = ::GetEnvironmentVariableA(name, probe, 1);
-  // 0 with no error: the variable exists and is empty.
-  return n != 0 || ::GetLastError() != ERROR_ENVVAR_NOT_FOUND;
+  std::string value;
+  return name && *name && IWin32Text::environmentVariable(name, value);
 }
 
 bool IEnvironment::setVariable(const char* name, const char* value) {

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "win32/iwin32text.hpp"
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -14,23 +16,11 @@ unsigned long lastErrorCode() noexcept { return GetLastError(); }
 void setLastErrorCode(unsigned long code) noexcept { SetLastError(static_cast<DWORD>(code)); }
 
 bool environmentValue(const char* name, std::string& value) {
-  // The process environment, not the C runtime's copy of it taken at start-up.
+  // Read while an exception is being made: the error it reports must survive the read.
   DWORD error = GetLastError();
-  std::string buffer(256, '\0');
-  for (;;) {
-    SetLastError(ERROR_SUCCESS);
-    DWORD n = GetEnvironmentVariableA(name, &buffer[0], static_cast<DWORD>(buffer.size()));
-    if (n == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND) {
-      SetLastError(error);
-      return false;
-    }
-    if (n < buffer.size()) { // n is the length; 0 for an empty value
-      value.assign(buffer.c_str(), n);
-      SetLastError(error);
-      return true;
-    }
-    buffer.assign(n, '\0'); // n is the size the value needs
-  }
+  bool set = IWin32Text::environmentVariable(name, value);
+  SetLastError(error);
+  return set;
 }
 
 bool systemMessageText(unsigned long code, char* buffer, std::size_t size) noexcept {

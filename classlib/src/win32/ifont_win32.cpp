@@ -3,6 +3,7 @@
 #include "win32/iwin32window.hpp"
 
 #include "ifontname.hpp"
+#include "win32/iwin32text.hpp"
 
 #include <algorithm>
 #include <cstddef>
@@ -193,10 +194,9 @@ ISize IWindowPlatform::textExtent(const IString& text, const IFont& font) {
   if (measuring.dc() == nullptr)
     return ISize();
   SIZE extent = {0, 0};
-  unsigned long length = text.length();
-  // GDI counts in int; no line of a window comes near that.
-  int count = length > 0x7FFFFFFFul ? 0x7FFFFFFF : static_cast<int>(length);
-  GetTextExtentPoint32A(measuring.dc(), text, count, &extent);
+  // Measured as it is drawn: in UTF-16, read by the process's code page.
+  const std::wstring wide = IWin32Text::wide(text, text.length());
+  GetTextExtentPoint32W(measuring.dc(), wide.c_str(), static_cast<int>(wide.size()), &extent);
   return ISize(extent.cx, extent.cy);
 }
 

@@ -1,6 +1,8 @@
 // A stand-in for the runtime's java, for the external route's tests: records what it was
 // started with (arguments, current directory, PATH, where its standard streams go, its process
-// id) in the file FAKEJAVA_LOG names, then ends with FAKEJAVA_STATUS (default 0).
+// id) in the file FAKEJAVA_LOG names, then ends with FAKEJAVA_STATUS (default 0). The record is
+// UTF-8: on Windows everything is read through the wide calls, so that names outside this
+// program's ANSI code page are recorded as they were passed, not as question marks.
 #if defined(_WIN32)
 #include <windows.h>
 #else
@@ -11,8 +13,31 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
+
+#if defined(_WIN32)
+std::string utf8(const wchar_t* text) {
+  int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (n <= 1)
+    return std::string();
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, &out[0], n, nullptr, nullptr);
+  out.resize(static_cast<std::size_t>(n - 1));
+  return out;
+}
+
+// The variable as the process holds it; null when it is not set.
+const wchar_t* variable(const wchar_t* name, std::wstring& value) {
+  DWORD n = GetEnvironmentVariableW(name, nullptr, 0);
+  if (n == 0)
+    return nullptr;
+  value.assign(n, L'\0');
+  value.resize(GetEnvironmentVariableW(name, &value[0], n));
+  return value.c_str();
+}
+#endif
 
 // Where a standard stream goes: "null" for the null device, "none" for no stream, else "other".
 std::string streamTarget(int which) {
@@ -36,8 +61,51 @@ std::string streamTarget(int which) {
 #endif
 }
 
+int record(FILE* log, const std::vector<std::string>& args) {
+  for (const std::string& arg : args)
+    std::fprintf(log, "arg: %s\n", arg.c_str());
+#if defined(_WIN32)
+  wchar_t cwd[4096] = L"";
+  GetCurrentDirectoryW(4096, cwd);
+  std::wstring path;
+  const wchar_t* pathValue = variable(L"PATH", path);
+  std::fprintf(log, "commandline: %s\n", utf8(GetCommandLineW()).c_str());
+  std::fprintf(log, "pid: %lu\n", static_cast<unsigned long>(GetCurrentProcessId()));
+  std::fprintf(log, "cwd: %s\n", utf8(cwd).c_str());
+  std::fprintf(log, "path: %s\n", pathValue != nullptr ? utf8(pathValue).c_str() : "");
+#else
+  char cwd[4096] = "";
+  if (getcwd(cwd, sizeof cwd) == nullptr)
+    cwd[0] = '\0';
+  const char* path = std::getenv("PATH");
+  std::fprintf(log, "pid: %ld\n", static_cast<long>(getpid()));
+  std::fprintf(log, "cwd: %s\n", cwd);
+  std::fprintf(log, "path: %s\n", path != nullptr ? path : "");
+#endif
+  std::fprintf(log, "stdout: %s\n", streamTarget(1).c_str());
+  std::fprintf(log, "stderr: %s\n", streamTarget(2).c_str());
+  std::fclose(log);
+  const char* status = std::getenv("FAKEJAVA_STATUS");
+  return status != nullptr ? std::atoi(status) : 0;
+}
+
 } // namespace
 
+#if defined(_WIN32)
+// wmain: the C runtime splits the command line by the same rules as for main, without a code page.
+int wmain(int argc, wchar_t** argv) {
+  std::wstring logPath;
+  if (variable(L"FAKEJAVA_LOG", logPath) == nullptr)
+    return 2;
+  FILE* log = _wfopen(logPath.c_str(), L"wb");
+  if (log == nullptr)
+    return 2;
+  std::vector<std::string> args;
+  for (int i = 0; i < argc; ++i)
+    args.push_back(utf8(argv[i]));
+  return record(log, args);
+}
+#else
 int main(int argc, char** argv) {
   const char* logPath = std::getenv("FAKEJAVA_LOG");
   if (logPath == nullptr)
@@ -45,24 +113,6 @@ int main(int argc, char** argv) {
   FILE* log = std::fopen(logPath, "w");
   if (log == nullptr)
     return 2;
-  for (int i = 0; i < argc; ++i)
-    std::fprintf(log, "arg: %s\n", argv[i]);
-  char cwd[4096] = "";
-#if defined(_WIN32)
-  GetCurrentDirectoryA(sizeof cwd, cwd);
-  std::fprintf(log, "commandline: %s\n", GetCommandLineA());
-  std::fprintf(log, "pid: %lu\n", static_cast<unsigned long>(GetCurrentProcessId()));
-#else
-  if (getcwd(cwd, sizeof cwd) == nullptr)
-    cwd[0] = '\0';
-  std::fprintf(log, "pid: %ld\n", static_cast<long>(getpid()));
-#endif
-  std::fprintf(log, "cwd: %s\n", cwd);
-  const char* path = std::getenv("PATH");
-  std::fprintf(log, "path: %s\n", path != nullptr ? path : "");
-  std::fprintf(log, "stdout: %s\n", streamTarget(1).c_str());
-  std::fprintf(log, "stderr: %s\n", streamTarget(2).c_str());
-  std::fclose(log);
-  const char* status = std::getenv("FAKEJAVA_STATUS");
-  return status != nullptr ? std::atoi(status) : 0;
+  return record(log, std::vector<std::string>(argv, argv + argc));
 }
+#endif
