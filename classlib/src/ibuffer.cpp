@@ -2,6 +2,7 @@
 #include "ibuffer.hpp"
 
 #include "iexcept.hpp"
+#include "isystem.hpp"
 
 #include <cctype>
 #include <cstring>
@@ -31,7 +32,7 @@ bool decideLeadBytes() noexcept {
   bool any = false;
   try {
     std::string chars;
-    if (IBufferPlatformVariable("IDBCSTABLE", chars)) {
+    if (ISystem::environmentValue("IDBCSTABLE", chars)) {
       for (unsigned char c : chars) {
         if (c != 0) {
           leadByteTable[c] = true;

@@ -118,6 +118,6 @@ protected:
 // Marks in leadBytes the lead bytes of the platform's code page; returns whether there is any.
 bool IBufferPlatformLeadBytes(bool (&leadBytes)[256]) noexcept;
 // The value of environment variable name; false when it is not set.
-bool IBufferPlatformVariable(const char* name, std::string& value);
+
 
 #endif

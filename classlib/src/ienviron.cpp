@@ -1,43 +1,69 @@
-// IEnvironment's portable part: IString forms of the buffer-filling backend operations.
+// IEnvironment over the system layer: the environment, the current directory and the program's
+// own location, with the answers of the Windows calls.
 #include "ienviron.hpp"
 
+#include <cstring>
+#include <string>
 #include <vector>
+
+#include "isystem.hpp"
 
 namespace {
 
-// Calls fill(buffer, size) until the text fits, as the value may grow between two calls.
-template <typename Fill>
-IString fetch(Fill fill) {
-  char small[260];
-  unsigned long n = fill(small, sizeof small);
-  if (n < sizeof small)
-    return IString(small, n);
-  std::vector<char> big;
-  while (n >= big.size()) {
-    if (n == 0)
-      return IString();
-    big.resize(n);
-    n = fill(big.data(), static_cast<unsigned long>(big.size()));
-  }
-  return IString(big.data(), n);
+// Copies text into buffer with the Windows answers: the length without the terminator when it
+// fits, else the size needed with it (the buffer is then left alone).
+unsigned long answer(const std::string& text, char* buffer, unsigned long bufferSize) {
+  if (text.size() + 1 > bufferSize || !buffer)
+    return static_cast<unsigned long>(text.size() + 1);
+  std::memcpy(buffer, text.data(), text.size());
+  buffer[text.size()] = '\0';
+  return static_cast<unsigned long>(text.size());
 }
+
+IString toIString(const std::string& text) { return IString(text.data(), text.size()); }
 
 } // namespace
 
+unsigned long IEnvironment::variable(const char* name, char* buffer, unsigned long bufferSize) {
+  std::string value;
+  if (!ISystem::environmentValue(name, value) || value.empty())
+    return 0;
+  return answer(value, buffer, bufferSize);
+}
+
 IString IEnvironment::variable(const char* name, bool* isSetOut) {
-  IString value = fetch([name](char* b, unsigned long s) { return variable(name, b, s); });
+  std::string value;
+  const bool set = ISystem::environmentValue(name, value);
   if (isSetOut)
-    *isSetOut = !value.isEmpty() || isSet(name);
-  return value;
+    *isSetOut = set;
+  return toIString(value);
 }
 
-IString IEnvironment::currentDirectory() {
-  return fetch([](char* b, unsigned long s) { return currentDirectory(b, s); });
+bool IEnvironment::isSet(const char* name) {
+  std::string value;
+  return ISystem::environmentValue(name, value);
 }
 
-IString IEnvironment::programPath() {
-  return fetch([](char* b, unsigned long s) { return programPath(b, s); });
+bool IEnvironment::setVariable(const char* name, const char* value) {
+  return ISystem::setEnvironmentValue(name, value);
 }
+
+unsigned long IEnvironment::currentDirectory(char* buffer, unsigned long bufferSize) {
+  const std::string path = ISystem::currentDirectory();
+  return path.empty() ? 0 : answer(path, buffer, bufferSize);
+}
+
+IString IEnvironment::currentDirectory() { return toIString(ISystem::currentDirectory()); }
+
+unsigned long IEnvironment::programPath(char* buffer, unsigned long bufferSize) {
+  const std::string path = ISystem::programPath();
+  return path.empty() ? 0 : answer(path, buffer, bufferSize);
+}
+
+IString IEnvironment::programPath() { return toIString(ISystem::programPath()); }
+
+char IEnvironment::directorySeparator() { return ISystem::directorySeparator; }
+char IEnvironment::pathSeparator() { return ISystem::pathSeparator; }
 
 IString IEnvironment::programDirectory() {
   IString path = programPath();

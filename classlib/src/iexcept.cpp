@@ -2,6 +2,7 @@
 #include "iexcept.hpp"
 
 #include "iexcept_platform.hpp"
+#include "isystem.hpp"
 
 #include <cstdio>
 #include <cstdlib>
@@ -32,7 +33,7 @@ const char* catalogName() {
   // reading the catalog it started with.
   static const std::string name = [] {
     std::string value;
-    return environmentValue("TAVRO MSGFILE", value) ? value : std::string("KORBMSGS.MSG");
+    return ISystem::environmentValue("TAVRO MSGFILE", value) ? value : std::string("KORBMSGS.MSG");
   }();
   return name.c_str();
 }

@@ -23,7 +23,7 @@ unsigned long lastErrorCode() noexcept;
 void setLastErrorCode(unsigned long code) noexcept;
 
 // The value of an environment variable; false when it is not set (an empty value is set).
-bool environmentValue(const char* name, std::string& value);
+
 
 // The platform's message text for an error code, without a trailing line end; false when
 // there is none.

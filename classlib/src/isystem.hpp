@@ -10,11 +10,16 @@
 
 namespace ISystem {
 
+// The platform's separators: '\\' and ';' on Windows, '/' and ':' on POSIX.
+extern const char directorySeparator;
+extern const char pathSeparator;
+
 // The value of the environment variable name: false when it is not set (or name is not a
 // valid name). Readers and writers of the environment all go through these two, under one
 // lock: setting a variable may move the block another thread reads.
 bool environmentValue(const char* name, std::string& value);
-// Sets name to value; a null value removes the variable. False when the platform refuses.
+// Sets name to value; a null value removes the variable. False when the platform refuses;
+// removing a variable that is not set succeeds.
 bool setEnvironmentValue(const char* name, const char* value);
 
 // The running program's file as a full path; empty when the platform cannot tell.

@@ -20,7 +20,7 @@ for row in "${rows[@]}"; do
   cwd=$work/$tool
   mkdir -p "$cwd"
   cp "$test_jar" "$cwd/$jar"
-  run "$tool" -- init "$tool" mp lanyardtest/Report ""
+  run "$tool" -- init "$tool" mp-plain lanyardtest/Report ""
   expect_rc 0
   expect_line "class path: $classpath"
   if [ "$tool" = Tamsel ]; then
@@ -40,7 +40,7 @@ for tool in TestJNI QUILL; do
   mkdir -p "$cwd"
   unpack_classes "$cwd"
   cp "$test_jar" "$cwd/dorn.quillet.jar"
-  run "tool '$tool'" -- init "$tool" mp lanyardtest/Report ""
+  run "tool '$tool'" -- init "$tool" mp-plain lanyardtest/Report ""
   expect_rc 0
   if [ "$tool" = TestJNI ]; then expect_line "class path: .:"; else expect_line "class path: ."; fi
   expect_line "input arguments: -Xcheck:jni|-Xms100M"
@@ -49,7 +49,7 @@ done
 
 # The plain entry point answers 0.
 cwd=$work/QUILLET
-run "InitializeJVM" -- init-plain QUILLET mp lanyardtest/Echo ""
+run "InitializeJVM" -- init-plain QUILLET mp-plain lanyardtest/Echo ""
 expect_rc 0
 expect_line "InitializeJVM returned 0"
 expect_line "args: 1"

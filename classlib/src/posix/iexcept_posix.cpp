@@ -33,10 +33,6 @@ unsigned long lastErrorCode() noexcept { return static_cast<unsigned long>(errno
 
 void setLastErrorCode(unsigned long code) noexcept { errno = static_cast<int>(code); }
 
-bool environmentValue(const char* name, std::string& value) {
-  return ISystem::environmentValue(name, value);
-}
-
 namespace {
 
 // glibc's strerror_r returns the text; the XSI one fills the buffer and returns 0.

@@ -50,6 +50,9 @@ template <class Read> std::string growingRead(Read read) {
 
 namespace ISystem {
 
+const char directorySeparator = '/';
+const char pathSeparator = ':';
+
 bool environmentValue(const char* name, std::string& value) {
   if (!validName(name))
     return false;
@@ -89,22 +92,6 @@ std::string currentDirectory() {
     });
   } catch (const std::bad_alloc&) {
     return std::string();
-  }
-}
-
-std::vector<std::string> splitPathList(const std::string& list, char separator) {
-  std::vector<std::string> entries;
-  try {
-    std::string::size_type start = 0;
-    for (;;) {
-      const std::string::size_type end = list.find(separator, start);
-      entries.push_back(list.substr(start, end == std::string::npos ? end : end - start));
-      if (end == std::string::npos)
-        return entries;
-      start = end + 1;
-    }
-  } catch (const std::bad_alloc&) {
-    return std::vector<std::string>();
   }
 }
 

@@ -1,9 +1,8 @@
-// Windows hooks of the string buffers: the ANSI code page's lead bytes and the environment.
+// Windows hook of the string buffers: the ANSI code page's lead bytes.
 #include "ibuffer.hpp"
 
 #include <windows.h>
 
-#include "win32/iwin32text.hpp"
 
 // UTF-8, the code page of a program whose manifest asks for it, has no lead bytes here: its
 // strings are single-byte ones, which suits it, as no byte of a multi-byte character is an ASCII
@@ -22,8 +21,4 @@ bool IBufferPlatformLeadBytes(bool (&leadBytes)[256]) noexcept {
     }
   }
   return any;
-}
-
-bool IBufferPlatformVariable(const char* name, std::string& value) {
-  return IWin32Text::environmentVariable(name, value);
 }

@@ -3,7 +3,6 @@
 
 #include <windows.h>
 
-#include "win32/iwin32text.hpp"
 
 #include <cstdio>
 #include <cstring>
@@ -14,14 +13,6 @@ namespace iexc {
 unsigned long lastErrorCode() noexcept { return GetLastError(); }
 
 void setLastErrorCode(unsigned long code) noexcept { SetLastError(static_cast<DWORD>(code)); }
-
-bool environmentValue(const char* name, std::string& value) {
-  // Read while an exception is being made: the error it reports must survive the read.
-  DWORD error = GetLastError();
-  bool set = IWin32Text::environmentVariable(name, value);
-  SetLastError(error);
-  return set;
-}
 
 bool systemMessageText(unsigned long code, char* buffer, std::size_t size) noexcept {
   // Inserts are ignored: a system message such as "%1 is not a valid Win32 application."
