@@ -1,7 +1,8 @@
 // Frames of the X11 backend under a real reparenting window manager (the rig's openbox): placed
 // by their outer rectangle with the manager's decorations counted, moved while the manager holds
-// them, and kept out of the task bar when shown again after their retirement. Run on a display
-// with the manager (tests/rig/with-xvfb --wm).
+// them, measured again when the manager changes their decorations, and kept out of the task bar
+// when shown again after their retirement. Run on a display with the manager
+// (tests/rig/with-xvfb --wm).
 // GoogleTest first: Xlib defines None and Bool as macros.
 #include <gtest/gtest.h>
 
@@ -141,6 +142,28 @@ TEST_F(FrameUnderManager, TheOuterRectangleCountsTheDecorationsWhereverTheFrameG
       << "the manager's frame is at " << probe.decorated(x).left() << "," << probe.decorated(x).top()
       << ", the frame says " << frame.rect().left() << "," << frame.rect().top();
   EXPECT_EQ(frame.clientRect().size(), ISize(client.width() + 60, client.height() + 20));
+}
+
+TEST_F(FrameUnderManager, DecorationsChangedAfterTheMapAreCountedFromThen) {
+  IFrameWindow frame("Redecorated", 0, 0);
+  Window x = xOf(frame);
+  frame.moveSizeTo(frame.frameRectFor(IRectangle(IPoint(300, 200), ISize(250, 150))));
+  frame.show();
+  ASSERT_TRUE(processUntil([&] { return probe.managed(x) && probe.decorated(x) == frame.rect(); }));
+  IRectangle before = frame.rect();
+
+  // What the manager's own "decorate" toggle does: the Motif hints ask for no decorations
+  // (flags: decorations; decorations: none), and the manager takes its title bar away.
+  long hints[5] = {2, 0, 0, 0, 0};
+  Atom motif = XInternAtom(probe.display(), "_MOTIF_WM_HINTS", False);
+  XChangeProperty(probe.display(), x, motif, motif, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(hints), 5);
+  XSync(probe.display(), False);
+  EXPECT_TRUE(processUntil([&] {
+    return probe.decorated(x).height() < before.height() && frame.rect() == probe.decorated(x);
+  })) << "the frame says " << frame.rect().height() << " high, the manager's "
+      << probe.decorated(x).height();
+  EXPECT_EQ(frame.clientRect().size(), ISize(250, 150));
 }
 
 TEST_F(FrameUnderManager, AFrameShownAgainAfterItsRetirementStaysOutOfTheTaskBar) {
