@@ -4,10 +4,11 @@
 # class's main runs, then the window retired (hidden, out of the task bar, status " ") while the
 # process lives on for the application, return-code events taken and left alone, and the
 # application's own exit status as quillet's. On Linux with the real JVM and the tests' paced
-# start class, on one monitor and on the primary monitor of two; under Wine with the jvm.dll
-# stand-in playing the same start class.
-# Environment: QUILLET, LANYARD; on Linux JDK_HOME and STARTER_JAR; under Wine JVMSTUB_DIR and
-# REG_VIEW. SCREENSHOT_DIR (optional) keeps the screenshots.
+# start class, on one monitor and on the primary monitor of two, without a window manager or
+# (RIG_WM=1) under one that decorates the frame, which must then be centred as a whole; under
+# Wine with the jvm.dll stand-in playing the same start class.
+# Environment: QUILLET, LANYARD; on Linux JDK_HOME and STARTER_JAR, RIG_WM (optional); under Wine
+# JVMSTUB_DIR and REG_VIEW. SCREENSHOT_DIR (optional) keeps the screenshots.
 set -u
 launcher_script=$0
 source "$(dirname "$0")/lib.sh"
@@ -56,8 +57,18 @@ splash_run() { # DESKTOP_LEFT DESKTOP_TOP DESKTOP_WIDTH DESKTOP_HEIGHT SCREENSHO
   await_file "$run/main-started" || { fail "main did not start: $(head -c 2000 "$work/out")"; return; }
   got=$(describe) || { fail "no window titled Tessaran"; return; }
 
-  # Centred on the (primary) desktop: the centres differ by the truncation at most.
+  # Centred on the (primary) desktop as a person sees it, with whatever a window manager drew
+  # around it: the centres differ by the truncation at most.
   read -r x y w h <<<"$(field geometry "$got")"
+  if [ "$platform" = x11 ]; then
+    local client="$w x $h at $x,$y"
+    read -r x y w h <<<"$(field decorated "$got")"
+    if [ -n "${RIG_WM:-}" ]; then
+      [ "$client" != "$w x $h at $x,$y" ] || fail "the window manager drew nothing around the frame ($client)"
+    else
+      [ "$client" = "$w x $h at $x,$y" ] || fail "something was drawn around the frame ($client): $w x $h at $x,$y"
+    fi
+  fi
   local cx=$(( x + w / 2 )) cy=$(( y + h / 2 )) ex=$(( dl + dw / 2 )) ey=$(( dt + dh / 2 ))
   (( cx - ex <= 1 && ex - cx <= 1 && cy - ey <= 1 && ey - cy <= 1 )) ||
     fail "frame $w x $h at $x,$y is centred at $cx,$cy, not on the desktop's centre $ex,$ey"
@@ -138,8 +149,13 @@ Web site: https://quillet.obel.example/"
   [ "$rc" = 7 ] || fail "exit status $rc, expected the application's 7; output: $(head -c 2000 "$work/out")"
 }
 
+# Under a window manager the screenshots are kept beside those taken without one.
+shot_suffix=${RIG_WM:+-wm}
 begin "one monitor, 1280 x 1024"
-splash_run 0 0 1280 1024 "splash-$platform.png"
+if [ -n "${RIG_WM:-}" ]; then
+  xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || fail "no window manager runs on $DISPLAY"
+fi
+splash_run 0 0 1280 1024 "splash-$platform$shot_suffix.png"
 
 if [ "$platform" = x11 ]; then
   # Two monitors side by side (Xephyr's two screens with Xinerama, inside this test's Xvfb):
@@ -155,7 +171,12 @@ if [ "$platform" = x11 ]; then
   if [ -s "$work/xephyr.display" ]; then
     saved=$DISPLAY
     export DISPLAY=":$(tr -d '\n' <"$work/xephyr.display")"
-    splash_run 0 0 1024 768 "splash-two-monitors.png"
+    if [ -n "${RIG_WM:-}" ]; then
+      source "$rig/wm.sh"
+      rig_wm_start || fail "no window manager on the two monitors"
+    fi
+    splash_run 0 0 1024 768 "splash-two-monitors$shot_suffix.png"
+    [ -n "${RIG_WM:-}" ] && rig_wm_stop
     export DISPLAY=$saved
   else
     fail "Xephyr did not start: $(cat "$work/xephyr.log")"

@@ -1,13 +1,14 @@
 # Sourced by process-level test scripts that show windows: `rig_stage PROGRAM "$0" "$@"` picks
 # the platform from the program under test (an .exe runs under Wine, anything else on X11),
-# re-runs the script on a private Xvfb for X11, and re-runs it with a file as its output, then
-# sets `platform` and exports BOXDRIVER_PLATFORM for tests/rig/boxdriver.
+# re-runs the script on a private Xvfb for X11 (with RIG_WM=1 in the environment: with the rig's
+# window manager running on it), and re-runs it with a file as its output, then sets `platform`
+# and exports BOXDRIVER_PLATFORM for tests/rig/boxdriver.
 rig_stage() {
   local program=$1 script=$2
   shift 2
   case $program in *.exe) platform=win ;; *) platform=x11 ;; esac
   if [ "$platform" = x11 ] && [ -z "${RIG_STAGE_XVFB:-}" ]; then
-    RIG_STAGE_XVFB=1 exec "$QUILLET_SOURCE_DIR/tests/rig/with-xvfb" -- bash "$script" "$@"
+    RIG_STAGE_XVFB=1 exec "$QUILLET_SOURCE_DIR/tests/rig/with-xvfb" ${RIG_WM:+--wm} -- bash "$script" "$@"
   fi
   # Wine may start its services and desktop from a program of the script, and they keep the
   # standard output they inherit: with a file as the script's output, ctest's pipe closes when

@@ -13,7 +13,8 @@ namespace IX11 {
 struct Atoms {
   Atom wmProtocols, wmDeleteWindow, netWmName, utf8String, netWmPid, netWmWindowType,
       netWmWindowTypeDialog, netWmWindowTypeNormal, netWmState, netWmStateModal, netWmStateAbove,
-      netWmStateSkipTaskbar, netWmIcon, netSupportingWmCheck, netActiveWindow, wmState;
+      netWmStateSkipTaskbar, netWmIcon, netSupportingWmCheck, netActiveWindow, wmState, netSupported,
+      netRequestFrameExtents, netFrameExtents;
 };
 
 struct Connection {

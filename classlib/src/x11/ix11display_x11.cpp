@@ -29,7 +29,8 @@ void internAtoms(Display* display, IX11::Atoms& atoms) {
                          "_NET_WM_PID", "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_DIALOG",
                          "_NET_WM_WINDOW_TYPE_NORMAL", "_NET_WM_STATE", "_NET_WM_STATE_MODAL",
                          "_NET_WM_STATE_ABOVE", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_ICON",
-                         "_NET_SUPPORTING_WM_CHECK", "_NET_ACTIVE_WINDOW", "WM_STATE"};
+                         "_NET_SUPPORTING_WM_CHECK", "_NET_ACTIVE_WINDOW", "WM_STATE",
+                         "_NET_SUPPORTED", "_NET_REQUEST_FRAME_EXTENTS", "_NET_FRAME_EXTENTS"};
   Atom values[sizeof names / sizeof names[0]];
   XInternAtoms(display, const_cast<char**>(names), sizeof names / sizeof names[0], False, values);
   Atom* fields[] = {&atoms.wmProtocols, &atoms.wmDeleteWindow, &atoms.netWmName,
@@ -37,7 +38,8 @@ void internAtoms(Display* display, IX11::Atoms& atoms) {
                     &atoms.netWmWindowTypeDialog, &atoms.netWmWindowTypeNormal,
                     &atoms.netWmState, &atoms.netWmStateModal, &atoms.netWmStateAbove,
                     &atoms.netWmStateSkipTaskbar, &atoms.netWmIcon, &atoms.netSupportingWmCheck,
-                    &atoms.netActiveWindow, &atoms.wmState};
+                    &atoms.netActiveWindow, &atoms.wmState, &atoms.netSupported,
+                    &atoms.netRequestFrameExtents, &atoms.netFrameExtents};
   for (std::size_t i = 0; i < sizeof fields / sizeof fields[0]; ++i)
     *fields[i] = values[i];
 }
