@@ -77,8 +77,13 @@ void IBuffer::removeRef() noexcept {
   }
 }
 
+// The library's published location of the overflow error: the buffer's source name and line
+// number as its exception records have always carried them, not a line of this file.
+const char* const kOverflowFile = "ibuffer0";
+const unsigned long kOverflowLine = 556;
+
 void IBuffer::overflow() {
-  raiseLibraryError(51, IThrowLocation("ibuffer0", "IBuffer::overflow()", 556),
+  raiseLibraryError(51, IThrowLocation(kOverflowFile, "IBuffer::overflow()", kOverflowLine),
                     IException::invalidRequest, IException::recoverable);
 }
 

@@ -11,7 +11,15 @@
 
 namespace {
 
+// The library's published locations for the errors of its modules: the source name and line
+// numbers that its exception records have always carried and that logs and callers rely on.
+// They are the library's numbering, not lines of this file: keep them as they are.
 const char* const kSourceFile = "ireslib1";
+const unsigned long kLoadLine = 660;        // IDLLModule::addRef()
+const unsigned long kReleaseLine = 720;     // IDLLModule::removeRef()
+const unsigned long kFileNameLine = 375;    // IDynamicLinkLibrary::fileName() const
+const unsigned long kProcByNameLine = 495;  // IDynamicLinkLibrary::procAddress(const char*) const
+const unsigned long kProcByOrdinalLine = 535; // ... procAddress(unsigned long) const
 
 // Every record in use, guarded by the process-wide resource lock. Never destroyed: objects with
 // static storage may release their modules after any static registry would be gone.
@@ -43,7 +51,7 @@ unsigned long IDLLModule::addRef() {
     if (!loaded) {
       unsigned long code = ILastErrorCode();
       raiseFailedCall("LoadLibrary : " + name_, code,
-                      IThrowLocation(kSourceFile, "IDLLModule::addRef()", 660));
+                      IThrowLocation(kSourceFile, "IDLLModule::addRef()", kLoadLine));
     }
     handle_ = loaded;
   }
@@ -62,7 +70,7 @@ unsigned long IDLLModule::removeRef() {
   if (!idynlib_platform::release(released) && idynlib_platform::reportsFailedRelease()) {
     unsigned long code = ILastErrorCode();
     raiseFailedCall("FreeLibrary : " + name_, code,
-                    IThrowLocation(kSourceFile, "IDLLModule::removeRef()", 720));
+                    IThrowLocation(kSourceFile, "IDLLModule::removeRef()", kReleaseLine));
   }
   return 0;
 }
@@ -125,7 +133,7 @@ IString IDynamicLinkLibrary::fileName() const {
   if (!idynlib_platform::fileName(handle(), path)) {
     unsigned long code = ILastErrorCode();
     raiseFailedCall("GetModuleFileName", code,
-                    IThrowLocation(kSourceFile, "IDynamicLinkLibrary::fileName() const", 375));
+                    IThrowLocation(kSourceFile, "IDynamicLinkLibrary::fileName() const", kFileNameLine));
   }
   return path;
 }
@@ -159,7 +167,7 @@ IDynamicLinkLibrary::ProcAddress IDynamicLinkLibrary::procAddress(const char* na
     unsigned long code = ILastErrorCode();
     raiseFailedCall(IString("GetProcAddress: ") + IString(name), code,
                     IThrowLocation(kSourceFile,
-                                   "IDynamicLinkLibrary::procAddress(const char*) const", 495));
+                                   "IDynamicLinkLibrary::procAddress(const char*) const", kProcByNameLine));
   }
   return address;
 }
@@ -174,7 +182,7 @@ IDynamicLinkLibrary::ProcAddress IDynamicLinkLibrary::procAddress(unsigned long 
     unsigned long code = ILastErrorCode();
     raiseFailedCall("GetProcAddress #: " + IString(static_cast<unsigned long>(low)), code,
                     IThrowLocation(kSourceFile,
-                                   "IDynamicLinkLibrary::procAddress(unsigned long) const", 535));
+                                   "IDynamicLinkLibrary::procAddress(unsigned long) const", kProcByOrdinalLine));
   }
   return address;
 }

@@ -10,29 +10,36 @@
 #include "iwindow.hpp"
 #include "iwindowdriver.hpp"
 
-const IMessageBox::Style IMessageBox::buttonsOk(0x0);
-const IMessageBox::Style IMessageBox::buttonsOkCancel(0x1);
-const IMessageBox::Style IMessageBox::buttonsCancel(0xD);
-const IMessageBox::Style IMessageBox::buttonsEnter(0xE);
-const IMessageBox::Style IMessageBox::buttonsEnterCancel(0xF);
-const IMessageBox::Style IMessageBox::buttonsRetryCancel(0x5);
-const IMessageBox::Style IMessageBox::buttonsAbortRetryIgnore(0x2);
-const IMessageBox::Style IMessageBox::buttonsYesNo(0x4);
-const IMessageBox::Style IMessageBox::buttonsYesNoCancel(0x3);
-const IMessageBox::Style IMessageBox::defaultFirst(0x0);
-const IMessageBox::Style IMessageBox::defaultSecond(0x100);
-const IMessageBox::Style IMessageBox::defaultThird(0x200);
+// No moving and no help are the defaults: they carry no flag.
+const IMessageBox::Style IMessageBox::buttonsOk(IMessageBoxLogic::styleOk);
+const IMessageBox::Style IMessageBox::buttonsOkCancel(IMessageBoxLogic::styleOkCancel);
+const IMessageBox::Style IMessageBox::buttonsCancel(IMessageBoxLogic::styleCancel);
+const IMessageBox::Style IMessageBox::buttonsEnter(IMessageBoxLogic::styleEnter);
+const IMessageBox::Style IMessageBox::buttonsEnterCancel(IMessageBoxLogic::styleEnterCancel);
+const IMessageBox::Style IMessageBox::buttonsRetryCancel(IMessageBoxLogic::styleRetryCancel);
+const IMessageBox::Style IMessageBox::buttonsAbortRetryIgnore(IMessageBoxLogic::styleAbortRetryIgnore);
+const IMessageBox::Style IMessageBox::buttonsYesNo(IMessageBoxLogic::styleYesNo);
+const IMessageBox::Style IMessageBox::buttonsYesNoCancel(IMessageBoxLogic::styleYesNoCancel);
+const IMessageBox::Style IMessageBox::defaultFirst(IMessageBoxLogic::styleDefaultFirst);
+const IMessageBox::Style IMessageBox::defaultSecond(IMessageBoxLogic::styleDefaultSecond);
+const IMessageBox::Style IMessageBox::defaultThird(IMessageBoxLogic::styleDefaultThird);
 const IMessageBox::Style IMessageBox::noMoveable(0x0);
 const IMessageBox::Style IMessageBox::noHelp(0x0);
-const IMessageBox::Style IMessageBox::iconInformation(0x40);
-const IMessageBox::Style IMessageBox::iconQuery(0x20);
-const IMessageBox::Style IMessageBox::iconWarning(0x30);
-const IMessageBox::Style IMessageBox::iconError(0x10);
-const IMessageBox::Style IMessageBox::modalApplication(0x0);
-const IMessageBox::Style IMessageBox::modalSystem(0x1000);
+const IMessageBox::Style IMessageBox::iconInformation(IMessageBoxLogic::styleIconInformation);
+const IMessageBox::Style IMessageBox::iconQuery(IMessageBoxLogic::styleIconQuery);
+const IMessageBox::Style IMessageBox::iconWarning(IMessageBoxLogic::styleIconWarning);
+const IMessageBox::Style IMessageBox::iconError(IMessageBoxLogic::styleIconError);
+const IMessageBox::Style IMessageBox::modalApplication(IMessageBoxLogic::styleApplicationModal);
+const IMessageBox::Style IMessageBox::modalSystem(IMessageBoxLogic::styleSystemModal);
 
 namespace {
+// The library's published locations for the message box's errors: the source name and line
+// numbers that its exception records have always carried and that logs and callers rely on.
+// They are the library's numbering, not lines of this file: keep them as they are.
 const char* const kFile = "imsgbox";
+const unsigned long kShowFailedLine = 674;      // IMessageBox::showMessageBox(...)
+const unsigned long kResponseLine = 419;        // IMessageBox::convertResponse(unsigned long)
+const unsigned long kSeverityLine = 386;        // IMessageBox::convertSeverity(Severity)
 } // namespace
 
 // --- portable rules --------------------------------------------------------------------------
@@ -121,10 +128,10 @@ unsigned long IMessageBoxLogic::firstButtonResult(std::uint32_t flags) {
 
 void IMessageBoxLogic::raiseShowFailure() {
   raiseWindowingError("MessageBoxIndirect",
-                      IThrowLocation("imsgbox",
+                      IThrowLocation(kFile,
                                      "IMessageBox::showMessageBox(const char*,const char*,"
                                      "unsigned long,const Style&)",
-                                     674),
+                                     kShowFailedLine),
                       IException::invalidRequest, IException::recoverable);
 }
 
@@ -179,7 +186,7 @@ IMessageBox::Response IMessageBox::convertResponse(unsigned long raw) {
     return enter;
   if (raw == 0)
     raiseWindowingError("IMESSAGEBOX",
-                        IThrowLocation(kFile, "IMessageBox::convertResponse(unsigned long)", 419),
+                        IThrowLocation(kFile, "IMessageBox::convertResponse(unsigned long)", kResponseLine),
                         IException::accessError, IException::recoverable);
   return unknown;
 }
@@ -192,6 +199,6 @@ IMessageBox::Style IMessageBox::convertSeverity(Severity severity) {
   case recoverableError: return iconError | buttonsRetryCancel;
   case fatalError: return iconError | buttonsOk;
   }
-  raiseLibraryError(39, IThrowLocation(kFile, "IMessageBox::convertSeverity(Severity)", 386),
+  raiseLibraryError(39, IThrowLocation(kFile, "IMessageBox::convertSeverity(Severity)", kSeverityLine),
                     IException::invalidParameter, IException::recoverable);
 }

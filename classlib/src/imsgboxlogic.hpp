@@ -18,6 +18,16 @@ enum : std::uint32_t {
   helpFlag = 0x4000, foregroundFlag = 0x10000, rightFlag = 0x80000, rtlReadingFlag = 0x100000,
   libraryCancel = 13, libraryEnter = 14, libraryEnterCancel = 15
 };
+// The style words of IMessageBox's constants: the platform's MB_ values, which the Win32
+// backend checks against windows.h when it is compiled; the library's own sets above them.
+enum : std::uint32_t {
+  styleOk = 0x0, styleOkCancel = 0x1, styleAbortRetryIgnore = 0x2, styleYesNoCancel = 0x3,
+  styleYesNo = 0x4, styleRetryCancel = 0x5, styleCancel = libraryCancel,
+  styleEnter = libraryEnter, styleEnterCancel = libraryEnterCancel,
+  styleDefaultFirst = 0x0, styleDefaultSecond = 0x100, styleDefaultThird = 0x200,
+  styleIconError = 0x10, styleIconQuery = 0x20, styleIconWarning = 0x30,
+  styleIconInformation = 0x40, styleApplicationModal = 0x0, styleSystemModal = 0x1000
+};
 enum : unsigned long {
   rawOk = 1, rawCancel = 2, rawAbort = 3, rawRetry = 4, rawIgnore = 5, rawYes = 6, rawNo = 7,
   rawHelp = 9, rawEnter = 15

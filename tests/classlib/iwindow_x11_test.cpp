@@ -673,20 +673,20 @@ Match matched(const IFont& font) {
   return m;
 }
 
-TEST(X11Fonts, StyleWordsOfTheNameBecomeWeightAndSlant) {
+// The face name's parts (read by the portable rule, tested with it) in fontconfig's terms: its
+// weight scale, its slants, the font's own bold flag, and pixels at the measured density.
+TEST(X11Fonts, TheNamesPartsBecomeFontconfigsWeightSlantAndSize) {
   struct Case {
     IFont font;
     const char* family;
     int weight, slant;
   };
   const Case cases[] = {
-      {IFont("Arial Bold", 12), "Arial", FC_WEIGHT_BOLD, FC_SLANT_ROMAN},
-      {IFont("Times New Roman", 14), "Times New Roman", FC_WEIGHT_REGULAR, FC_SLANT_ROMAN},
-      {IFont("Times New Roman Bold Italic"), "Times New Roman", FC_WEIGHT_BOLD, FC_SLANT_ITALIC},
-      {IFont("  DejaVu Sans   light "), "DejaVu Sans", FC_WEIGHT_LIGHT, FC_SLANT_ROMAN},
-      {IFont("Bold"), "", FC_WEIGHT_BOLD, FC_SLANT_ROMAN},
+      {IFont("Times New Roman Bold Italic", 14), "Times New Roman", FC_WEIGHT_BOLD, FC_SLANT_ITALIC},
+      {IFont("DejaVu Sans Light"), "DejaVu Sans", FC_WEIGHT_LIGHT, FC_SLANT_ROMAN},
+      {IFont("Foo Oblique"), "Foo", FC_WEIGHT_REGULAR, FC_SLANT_OBLIQUE},
       {IFont("Arial", 10).setBold(), "Arial", FC_WEIGHT_BOLD, FC_SLANT_ROMAN},
-      {IFont("Arial Black").setBold(), "Arial", FC_WEIGHT_BLACK, FC_SLANT_ROMAN},
+      {IFont("Arial Black").setBold(), "Arial", FC_WEIGHT_BLACK, FC_SLANT_ROMAN}, // never lighter
       {IFont(), "", FC_WEIGHT_REGULAR, FC_SLANT_ROMAN}};
   for (const Case& c : cases) {
     IX11::FontRequest request = IX11::fontRequest(c.font, 120);

@@ -12,6 +12,29 @@ namespace {
 const UINT kPrivateMessage = 0xFFE0;
 const int kSmMidEastEnabled = 74;
 
+// The style words that IMessageBox's constants carry are handed to the platform as they are.
+namespace L = IMessageBoxLogic;
+static_assert(L::styleOk == MB_OK && L::styleOkCancel == MB_OKCANCEL &&
+                  L::styleAbortRetryIgnore == MB_ABORTRETRYIGNORE &&
+                  L::styleYesNoCancel == MB_YESNOCANCEL && L::styleYesNo == MB_YESNO &&
+                  L::styleRetryCancel == MB_RETRYCANCEL,
+              "button sets");
+static_assert(L::styleDefaultFirst == MB_DEFBUTTON1 && L::styleDefaultSecond == MB_DEFBUTTON2 &&
+                  L::styleDefaultThird == MB_DEFBUTTON3,
+              "default buttons");
+static_assert(L::styleIconError == MB_ICONERROR && L::styleIconQuery == MB_ICONQUESTION &&
+                  L::styleIconWarning == MB_ICONWARNING &&
+                  L::styleIconInformation == MB_ICONINFORMATION,
+              "icons");
+static_assert(L::styleApplicationModal == MB_APPLMODAL && L::styleSystemModal == MB_SYSTEMMODAL,
+              "modality");
+static_assert(L::buttonMask == MB_TYPEMASK && L::iconMask == MB_ICONMASK &&
+                  L::defaultMask == MB_DEFMASK && L::helpFlag == MB_HELP,
+              "masks");
+// The library's own sets fill the button numbers that Windows leaves unused.
+static_assert(L::styleCancel > MB_CANCELTRYCONTINUE && L::styleEnterCancel <= MB_TYPEMASK,
+              "the library's button sets");
+
 #if !defined(_WIN64)
 static_assert(sizeof(MSGBOXPARAMSA) == 40, "the parameter block of MessageBoxIndirectA");
 #endif

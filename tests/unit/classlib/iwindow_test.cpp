@@ -100,15 +100,6 @@ TEST(CommandDispatch, AHandlerMayDetachItselfWhileItRuns) {
   EXPECT_EQ(seen, std::vector<std::string>({"below:3", "below:3"}));
 }
 
-TEST(EventData, HalvesOfAWord) {
-  IEventData command(1104);
-  EXPECT_EQ(command.lowNumber(), 1104);
-  EXPECT_EQ(command.highNumber(), 0);
-  IEventData both(static_cast<std::uint16_t>(0x0450), static_cast<std::uint16_t>(0x8001));
-  EXPECT_EQ(both.asUnsignedLong(), 0x80010450u);
-  EXPECT_EQ(both.highNumber(), 0x8001);
-}
-
 TEST(Posting, ToNoWindowRaisesTheWindowingError) {
   QuietLogger quiet;
   PlainWindow noHandle;

@@ -1,12 +1,7 @@
-// The main window's arithmetic: its placement on the desktop and the display classes that
-// choose the panel's fonts.
-#include "displayprofile.hpp"
+// The main window's placement: centred on the desktop with the platform's truncation.
 #include "placement.hpp"
 
 #include <gtest/gtest.h>
-
-#include "iexcept.hpp"
-#include "quietlogger.hpp"
 
 namespace {
 
@@ -32,31 +27,6 @@ TEST(Placement, FirstSizingAndDesktopsAwayFromTheOrigin) {
   // Larger than the desktop: negative coordinates, no clamping.
   placed = Placement::centred(IRectangle(0, 0, 1000, 900), IRectangle(0, 0, 801, 600));
   EXPECT_EQ(placed, IRectangle(-100, -150, 900, 750));
-}
-
-TEST(DisplayProfile, ClassesByWidthThenDensity) {
-  struct Case { long width, density; DisplayProfile::DisplayClass expected; } cases[] = {
-      {1280, 96, DisplayProfile::largeStandardDensity},
-      {1024, 120, DisplayProfile::largeHighDensity},
-      {1023, 120, DisplayProfile::other},
-      {1600, 72, DisplayProfile::other},
-      {1024, 90, DisplayProfile::largeStandardDensity},
-      {1024, 89, DisplayProfile::other},
-      {3840, 192, DisplayProfile::largeHighDensity},
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(DisplayProfile::classify(c.width, c.density), c.expected) << c.width << " at " << c.density;
-}
-
-TEST(DisplayProfile, AnUnmeasuredProfileHasDefaultFontsAsCopies) {
-  QuietLogger quiet;
-  DisplayProfile profile;
-  IFont text = profile.fontAt(DisplayProfile::textFontPosition);
-  EXPECT_TRUE(text.isDefaultFace());
-  text.setPointSize(24).setBold(true);
-  EXPECT_EQ(profile.fontAt(DisplayProfile::textFontPosition), IFont());
-  EXPECT_THROW(profile.fontAt(0), IException);
-  EXPECT_THROW(profile.fontAt(4), IException);
 }
 
 } // namespace
