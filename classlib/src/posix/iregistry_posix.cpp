@@ -35,7 +35,7 @@ const char* const defaultFileName = "/etc/obel/registry.reg";
 // installer writes them. The limit keeps what a wrong file can cost, whatever it holds, well
 // within a second and about 60 MB.
 const off_t largestFile = 8 * 1024 * 1024;
-const char* const largestFileText = "8 MB";
+const std::string largestFileText = std::to_string(largestFile / (1024 * 1024)) + " MB";
 
 std::string registryFileName() {
   std::string name;
