@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "ieventnumbers.hpp"
 #include "ihandle.hpp"
 
 class IWindow;
@@ -30,7 +31,7 @@ private:
 // half of the first word.
 class ICommandEvent : public IEvent {
 public:
-  enum { command = 0x0111, systemCommand = 0x0112 };
+  enum { command = IEventNumber::command, systemCommand = IEventNumber::systemCommand };
   ICommandEvent(IWindow* window, unsigned long eventId, unsigned long commandId) noexcept
       : IEvent(window, eventId, IEventParameter1(commandId)), commandId_(commandId) {}
   unsigned long commandId() const noexcept { return commandId_; }

@@ -9,6 +9,7 @@
 #include "icolor.hpp"
 #include "ifont.hpp"
 #include "igeometry.hpp"
+#include "ieventnumbers.hpp"
 #include "ihandle.hpp"
 #include "ihandler.hpp"
 #include "istring.hpp"
@@ -22,7 +23,10 @@ class IWindowDriver;
 class IWindow {
 public:
   // Event types that can be posted to a window by type (their Windows message numbers).
-  enum EventType { command = 0x0111, systemCommand = 0x0112, close = 0x0010, user = 0x0400 };
+  enum EventType {
+    command = IEventNumber::command, systemCommand = IEventNumber::systemCommand,
+    close = IEventNumber::close, user = IEventNumber::user
+  };
 
   virtual ~IWindow();
 

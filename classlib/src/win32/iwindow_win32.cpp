@@ -18,6 +18,12 @@ const char* const objectClass = "IObjectWindow";
 
 } // namespace IWin32
 
+// The toolkit's event numbers are the platform's messages, posted and dispatched as they are.
+static_assert(IEventNumber::command == WM_COMMAND && IEventNumber::systemCommand == WM_SYSCOMMAND &&
+                  IEventNumber::close == WM_CLOSE && IEventNumber::user == WM_USER &&
+                  IEventNumber::closeCommand == SC_CLOSE,
+              "event numbers");
+
 namespace {
 
 using namespace IWin32;

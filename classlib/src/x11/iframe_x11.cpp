@@ -12,13 +12,13 @@
 #include <chrono>
 #include <vector>
 
+#include "ieventnumbers.hpp"
 #include "iframeextents.hpp"
 #include "iimage.hpp"
 #include "x11/ix11window.hpp"
 
 namespace {
 
-const unsigned long kScClose = 0xF060;
 const long kNetWmStateAdd = 1, kSourceApplication = 1;
 // How long a frame waits at most for the window manager to say how large its decorations will
 // be. The question goes out when the frame is made and the answer is usually there before it is
@@ -363,7 +363,7 @@ private:
     if (!takesInput())
       return;
     Window self = xwindow_;
-    if (!owner().dispatchSystemCommand(kScClose))
+    if (!owner().dispatchSystemCommand(IEventNumber::closeCommand))
       // A handler may have destroyed the frame: it is looked up again.
       if (IX11::DriverBase* driver = IX11::DriverBase::find(self))
         driver->closeWindow();
