@@ -1,6 +1,6 @@
 // A stand-in for the runtime's java, for the external route's tests: records what it was
-// started with (arguments, current directory, PATH, where its standard streams go, its process
-// id) in the file FAKEJAVA_LOG names, then ends with FAKEJAVA_STATUS (default 0).
+// started with (its own file, arguments, current directory, PATH, where its standard streams
+// go, its process id) in the file FAKEJAVA_LOG names, then ends with FAKEJAVA_STATUS (default 0).
 #if defined(_WIN32)
 #include <windows.h>
 #else
@@ -47,16 +47,20 @@ int main(int argc, char** argv) {
     return 2;
   for (int i = 0; i < argc; ++i)
     std::fprintf(log, "arg: %s\n", argv[i]);
-  char cwd[4096] = "";
+  char cwd[4096] = "", exe[4096] = "";
 #if defined(_WIN32)
+  GetModuleFileNameA(nullptr, exe, sizeof exe);
   GetCurrentDirectoryA(sizeof cwd, cwd);
   std::fprintf(log, "commandline: %s\n", GetCommandLineA());
   std::fprintf(log, "pid: %lu\n", static_cast<unsigned long>(GetCurrentProcessId()));
 #else
+  ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+  exe[n > 0 ? n : 0] = '\0';
   if (getcwd(cwd, sizeof cwd) == nullptr)
     cwd[0] = '\0';
   std::fprintf(log, "pid: %ld\n", static_cast<long>(getpid()));
 #endif
+  std::fprintf(log, "exe: %s\n", exe);
   std::fprintf(log, "cwd: %s\n", cwd);
   const char* path = std::getenv("PATH");
   std::fprintf(log, "path: %s\n", path != nullptr ? path : "");
