@@ -29,19 +29,13 @@ std::string quotedLine(const std::string& program, const Args& arguments) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);
 
-  // The input as a line: whatever it holds, the split of its split is itself (the program name
-  // of a split holds no quote, so the round trip applies to it).
+  // The input as a line: whatever it holds, its split quoted into a command line again splits
+  // into the same (the program name of a split holds no quote, so the round trip applies).
   const Args split = IProcess::splitCommandLine(input);
   FUZZ_CHECK(!split.empty());
   FUZZ_CHECK(split[0].find('"') == std::string::npos);
-  const Args rest(split.begin() + 1, split.end());
-  if (split[0].find('\0') == std::string::npos) {
-    bool cString = true;
-    for (const std::string& a : rest)
-      cString = cString && a.find('\0') == std::string::npos;
-    if (cString)
-      FUZZ_CHECK(IProcess::splitCommandLine(quotedLine(split[0], rest)) == split);
-  }
+  if (input.find('\0') == std::string::npos) // elements are C strings
+    FUZZ_CHECK(IProcess::splitCommandLine(quotedLine(split[0], Args(split.begin() + 1, split.end()))) == split);
 
   // The input as elements, cut at its zero bytes (elements are C strings): the first is the
   // program's path, the rest its arguments.
@@ -67,10 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   pointers.push_back(nullptr);
   FUZZ_CHECK(IProcess::passedArguments(pointers.data()) == arguments);
   // ... and so does the program path when it holds no quote, as no Windows file name does.
-  if (program.find('"') == std::string::npos) {
-    Args expected = elements;
-    FUZZ_CHECK(IProcess::splitCommandLine(IProcess::commandLine(pointers.data())) == expected);
-  }
+  if (program.find('"') == std::string::npos)
+    FUZZ_CHECK(IProcess::splitCommandLine(IProcess::commandLine(pointers.data())) == elements);
 
   // Unquoted, the later elements are text: what they give equals the split of their line.
   std::vector<const char*> raw{program.c_str()};
