@@ -18,10 +18,9 @@ public:
   static void sleep(unsigned long milliseconds);
 
   // Replaces the process with the program at path, as the C runtime's exec call does on
-  // Windows: the elements of arguments (up to the null one) are joined with blanks into one
-  // command line, which the new program splits by the Windows rules. The first element, the
-  // program's own path, is quoted when it holds a blank or a tab; the others are passed as
-  // they are. Returns only when the program cannot be started.
+  // Windows: the first element of arguments is the program's own name, and the later ones (up
+  // to the null one) reach it as command-line text, joined with blanks and split by the
+  // Windows rules (see passedArguments). Returns only when the program cannot be started.
   static void replaceWith(const char* path, const char* const* arguments);
 
   // The largest resident memory of the process so far, in KiB (0 when the platform cannot tell).
@@ -30,14 +29,29 @@ public:
   // Ends the process at once with status: no destructors, no exit handlers.
   [[noreturn]] static void endNow(int status);
 
-  // The command line that replaceWith hands over for arguments.
+  // The command line that replaceWith hands over for arguments, made as _execv makes it: the
+  // first element (the program's path) is quoted when it is empty or holds a blank or a tab,
+  // and never escaped, since the program name takes no escapes; the later elements are passed
+  // on as the text they are, each behind one blank. An element that must reach the program as
+  // one argument whatever it holds goes in through quoteArgument: for a program path without
+  // a quote (a Windows file name cannot hold one),
+  //   splitCommandLine(commandLine({program, quoteArgument(a1), ..., quoteArgument(an)}))
+  // gives {program, a1, ..., an} back.
   static std::string commandLine(const char* const* arguments);
+  // argument as command-line text that splits into exactly argument: as it is when it is not
+  // empty and holds no blank, tab or quote; else in quotes, with each quote escaped and the
+  // backslashes in front of a quote (or of the closing quote) doubled.
+  static std::string quoteArgument(const std::string& argument);
   // A command line split into arguments by the Windows C runtime's rules: blanks and tabs
   // separate; quotes group and are dropped; 2n backslashes before a quote become n and the quote
   // counts, 2n+1 become n and a literal quote; other backslashes stand for themselves; "" inside
   // quotes is a literal quote. The first argument (the program name) ends at the first blank
   // or tab outside quotes and takes no escapes.
   static std::vector<std::string> splitCommandLine(const std::string& commandLine);
+  // The arguments after its own name that the program replaceWith starts reads: the elements
+  // after the first, joined into the command line and split again by the Windows rules. The
+  // first element plays no part, whatever it holds.
+  static std::vector<std::string> passedArguments(const char* const* arguments);
 };
 
 #endif

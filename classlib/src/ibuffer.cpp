@@ -101,7 +101,7 @@ IBuffer::Length IBuffer::checkedLength(unsigned long n1, unsigned long n2, unsig
 
 void* IBuffer::allocateBlock(Length n) {
   // On a 32-bit platform a length near 4 GiB plus the header does not fit in size_t.
-  if (n > std::numeric_limits<std::size_t>::max() - sizeof(IBuffer) - 1) {
+  if (std::size_t(n) > std::numeric_limits<std::size_t>::max() - sizeof(IBuffer) - 1) {
     throw std::bad_alloc();
   }
   return ::operator new(sizeof(IBuffer) + std::size_t(n) + 1);

@@ -35,12 +35,14 @@ bool decodeDib(const unsigned char* dib, std::size_t size, long height, std::siz
   if (headerSize < 40 || headerSize > size)
     return fail(why, "the bitmap header has an unknown size");
   long width = sle32(dib + 4);
-  long rawHeight = sle32(dib + 8);
+  std::int32_t rawHeight = sle32(dib + 8);
   std::uint32_t planes = le16(dib + 12), bits = le16(dib + 14), compression = le32(dib + 16);
   std::uint32_t colorsUsed = le32(dib + 32);
   bool topDown = rawHeight < 0;
+  // The smallest top-down height has no positive counterpart in 32 bits (a Windows long):
+  // it is out of range like any other beyond maxSide.
   if (height == 0)
-    height = topDown ? -rawHeight : rawHeight;
+    height = rawHeight == std::numeric_limits<std::int32_t>::min() ? 0 : (topDown ? -rawHeight : rawHeight);
   if (planes != 1)
     return fail(why, "the bitmap has more than one plane");
   if (compression != 0 && !(compression == 3 && bits == 32))

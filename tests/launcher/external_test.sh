@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # quillet /ajs: the runtime's java in quillet's place, with exactly the arguments java.exe gets
 # on Windows, from the current directory, with the composed PATH and with standard streams that
-# are not quillet's; a Java home with a blank; a java that cannot be started. A stand-in java
-# records what it receives. On Linux the process is replaced (same process id).
+# are not quillet's; Java homes with blanks and the characters a command line reads differently
+# (on Linux quotes and backslashes too: java starts from exactly that path and gets it as its
+# own name); a java that cannot be started. A stand-in java records what it receives. On Linux
+# the process is replaced (same process id).
 # Environment: QUILLET, FAKEJAVA; under Wine REG_VIEW.
 set -u
 launcher_script=$0
@@ -25,12 +27,15 @@ register() { # HOME
     "$rig/wine-run" reg add "HKLM\\$key" /v RuntimeLib /d "$lib" /f "$REG_VIEW" >/dev/null 2>&1
     "$rig/wine-run" reg add "HKLM\\$key" /v JavaHome /d "$native" /f "$REG_VIEW" >/dev/null 2>&1
   else
+    # Written as the registry editor exports it (and tools/quillet-register writes it):
+    # backslashes and quotes escaped.
     native=$home; lib=$home/lib/server/libjvm.so
     printf 'Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\%s]\n"RuntimeLib"="%s"\n"JavaHome"="%s"\n' \
-      "$key" "$lib" "$home" >"$IREGISTRY"
+      "$key" "$(reg_escape "$lib")" "$(reg_escape "$home")" >"$IREGISTRY"
   fi
   runtime_dir=${lib%"$dirsep"*} java_home=$native  # quoted: a bare \ in the pattern escapes the *
 }
+reg_escape() { local s=${1//\\/\\\\}; printf '%s' "${s//\"/\\\"}"; }
 install_java() { mkdir -p "$1/bin"; cp "$FAKEJAVA" "$1/bin/java$exe"; }
 
 run_ajs() { # runs quillet /ajs in the run folder; sets status and pid
@@ -54,7 +59,16 @@ run_ajs() { # runs quillet /ajs in the run folder; sets status and pid
   fi
 }
 
-for home in "$work/jre" "$work/java home"; do
+# Homes whose names a shell or a command line would read differently: '$' and what a Windows
+# shell treats specially on both platforms; on Linux also quotes and backslashes (a Windows
+# path cannot hold a quote, and its backslashes are separators), one home with all of them,
+# one before a quote, one at the end.
+homes=("$work/jre" "$work/java home" "$work/odd \$HOME \$(x) 'q' %PATH% (1)&!^,=")
+if [ "$platform" = x11 ]; then
+  homes+=("$work/all \"q\" b\\c \\\" \$HOME \`x\` 'y'\\" "$work/q\"uote" "$work/back\\slash\\"
+          "$work/dollar\$HOME")
+fi
+for home in "${homes[@]}"; do
   begin "/ajs with the Java home '${home#$work/}'"
   install_java "$home"
   register "$home"
@@ -68,6 +82,7 @@ arg: -cp
 arg: dorn.quillet.jar
 arg: com/obel/dorntools/quillet/StartQuillet"
   [ "$args" = "$expected" ] || fail "java got:"$'\n'"$args"$'\n'"expected:"$'\n'"$expected"
+  grep -qxF "exe: $java_path$exe" <<<"$log" || fail "java was started from $(grep '^exe' <<<"$log")"
   if [ "$platform" = x11 ]; then
     [ "$status" = 5 ] || fail "quillet's status is $status, not java's 5"
   else

@@ -1,4 +1,4 @@
-// IProcess on POSIX: the null device, nanosleep, execv after the Windows command-line round trip.
+// IProcess on POSIX: the null device, nanosleep, execv with the arguments of a Windows command line.
 #include "iprocess.hpp"
 
 #include <fcntl.h>
@@ -43,12 +43,16 @@ void IProcess::sleep(unsigned long milliseconds) {
 }
 
 void IProcess::replaceWith(const char* path, const char* const* arguments) {
-  // The arguments go through one command line and its Windows split, so that java gets here
-  // what java.exe gets on Windows.
-  std::vector<std::string> split = splitCommandLine(commandLine(arguments));
+  // The program's own name is its first element exactly: a POSIX path may hold any byte,
+  // quotes included, which no Windows command line could carry. The later elements go through
+  // the command line and its Windows split, so that java gets here what java.exe gets on
+  // Windows.
+  std::vector<std::string> passed = passedArguments(arguments);
   std::vector<char*> argv;
-  argv.reserve(split.size() + 1);
-  for (std::string& a : split)
+  argv.reserve(passed.size() + 2);
+  bool named = arguments != nullptr && arguments[0] != nullptr;
+  argv.push_back(const_cast<char*>(named ? arguments[0] : path));
+  for (std::string& a : passed)
     argv.push_back(&a[0]);
   argv.push_back(nullptr);
   execv(path, argv.data());

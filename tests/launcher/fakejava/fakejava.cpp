@@ -1,6 +1,6 @@
 // A stand-in for the runtime's java, for the external route's tests: records what it was
-// started with (arguments, current directory, PATH, where its standard streams go, its process
-// id) in the file FAKEJAVA_LOG names, then ends with FAKEJAVA_STATUS (default 0). The record is
+// started with (its own file, arguments, current directory, PATH, where its standard streams go,
+// its process id) in the file FAKEJAVA_LOG names, then ends with FAKEJAVA_STATUS (default 0). The record is
 // UTF-8: on Windows everything is read through the wide calls, so that names outside this
 // program's ANSI code page are recorded as they were passed, not as question marks.
 #if defined(_WIN32)
@@ -65,20 +65,25 @@ int record(FILE* log, const std::vector<std::string>& args) {
   for (const std::string& arg : args)
     std::fprintf(log, "arg: %s\n", arg.c_str());
 #if defined(_WIN32)
-  wchar_t cwd[4096] = L"";
+  wchar_t cwd[4096] = L"", exe[4096] = L"";
   GetCurrentDirectoryW(4096, cwd);
+  GetModuleFileNameW(nullptr, exe, 4096);
   std::wstring path;
   const wchar_t* pathValue = variable(L"PATH", path);
   std::fprintf(log, "commandline: %s\n", utf8(GetCommandLineW()).c_str());
   std::fprintf(log, "pid: %lu\n", static_cast<unsigned long>(GetCurrentProcessId()));
+  std::fprintf(log, "exe: %s\n", utf8(exe).c_str());
   std::fprintf(log, "cwd: %s\n", utf8(cwd).c_str());
   std::fprintf(log, "path: %s\n", pathValue != nullptr ? utf8(pathValue).c_str() : "");
 #else
-  char cwd[4096] = "";
+  char cwd[4096] = "", exe[4096] = "";
   if (getcwd(cwd, sizeof cwd) == nullptr)
     cwd[0] = '\0';
+  ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+  exe[n > 0 ? n : 0] = '\0';
   const char* path = std::getenv("PATH");
   std::fprintf(log, "pid: %ld\n", static_cast<long>(getpid()));
+  std::fprintf(log, "exe: %s\n", exe);
   std::fprintf(log, "cwd: %s\n", cwd);
   std::fprintf(log, "path: %s\n", path != nullptr ? path : "");
 #endif

@@ -85,6 +85,10 @@ TEST(ImageCodec, BrokenBitmapsAreRefusedWithAReason) {
   put32(bad, 14 + 4, 1 << 30); // a width that would ask for gigabytes
   EXPECT_FALSE(IImageCodec::decodeBmp(bad.data(), bad.size(), image, why));
   bad = good;
+  put32(bad, 14 + 8, -0x7FFFFFFF - 1); // top-down, its height beyond a 32-bit long's negation
+  EXPECT_FALSE(IImageCodec::decodeBmp(bad.data(), bad.size(), image, why));
+  EXPECT_NE(why.find("size"), std::string::npos) << why;
+  bad = good;
   put32(bad, 10, 0x7FFFFFF0); // pixels beyond the file
   EXPECT_FALSE(IImageCodec::decodeBmp(bad.data(), bad.size(), image, why));
   bad = good;

@@ -1,0 +1,73 @@
+// The comma split of the argument string that the bridge hands the application: the fields
+// joined with commas give the input back, and there is one field more than separating commas
+// (every comma, or with a double-byte table every comma that starts a character).
+#include "fuzzcheck.hpp"
+#include "istring.hpp"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The lead bytes this process's strings were told of (as the string buffers read them).
+const std::string& leadBytes() {
+  static const std::string table = [] {
+    const char* t = std::getenv("IDBCSTABLE");
+    return std::string(t != nullptr ? t : "");
+  }();
+  return table;
+}
+
+// The separating commas, counted independently of IString: a lead byte and the byte after it
+// are one character, and a comma behind a lead byte is no separator.
+unsigned long separatingCommas(const std::string& text) {
+  unsigned long count = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\0' && leadBytes().find(text[i]) != std::string::npos) {
+      ++i;
+      continue;
+    }
+    if (text[i] == ',')
+      ++count;
+  }
+  return count;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string input(reinterpret_cast<const char*>(data), size);
+  // The bridge gets a C string: a zero byte ends it.
+  const std::string argumentString = input.substr(0, input.find('\0'));
+  FUZZ_CHECK(IString::isDBCS() == !leadBytes().empty());
+
+  const IString arguments(argumentString.c_str());
+  const std::vector<IString> fields = arguments.fields(",");
+  FUZZ_CHECK(fields.size() == separatingCommas(argumentString) + 1);
+  FUZZ_CHECK(fields.size() == arguments.occurrencesOf(",") + 1);
+  std::string joined;
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    if (i > 0)
+      joined += ',';
+    joined.append(fields[i].c_str(), fields[i].length());
+  }
+  FUZZ_CHECK(joined == argumentString);
+
+  // The same text held with its zero bytes: lengths count, not terminators.
+  const IString held(input.data(), static_cast<unsigned long>(input.size()));
+  const std::vector<IString> heldFields = held.fields(",");
+  FUZZ_CHECK(heldFields.size() == separatingCommas(input) + 1);
+  FUZZ_CHECK(heldFields.size() == held.occurrencesOf(",") + 1);
+  std::string heldJoined;
+  for (std::size_t i = 0; i < heldFields.size(); ++i) {
+    if (i > 0)
+      heldJoined += ',';
+    heldJoined.append(heldFields[i].c_str(), heldFields[i].length());
+  }
+  FUZZ_CHECK(heldJoined == input);
+  return 0;
+}
