@@ -175,7 +175,7 @@ else
   }
   # The share, and the number, of dark pixels in a rectangle (WxH+X+Y) of the screenshot.
   ink() { convert "$tmp/shot.png" -crop "$1" +repage -colorspace gray -threshold 50% -format '%[fx:1-mean]' info:; }
-  dark() { convert "$tmp/shot.png" -crop "$1" +repage -colorspace gray -threshold 50% -format '%[fx:round((1-mean)*w*h)]' info:; }
+  dark() { convert "$tmp/shot.png" -crop "$1" +repage -colorspace gray -threshold 50% -precision 16 -format '%[fx:round((1-mean)*w*h)]' info:; }
 
   echo "--- a word of 5,000 and one of 300,000 characters: cut into the lines of a box on the screen,"
   echo "    with Xft's fonts and with the server's core fonts"
