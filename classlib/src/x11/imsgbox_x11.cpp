@@ -30,63 +30,6 @@ const int kMargin = 12, kIconSize = 32, kIconGap = 12, kButtonGap = 8;
 const int kMinButtonWidth = 75, kMinButtonHeight = 23;
 const IColor kFace(0xF0, 0xF0, 0xF0), kButtonFace(0xE1, 0xE1, 0xE1);
 
-// Cuts at line ends (a carriage return before one is dropped), then wraps each line at blanks
-// to fit width; a word wider than the width is cut between characters. At most maxLines lines:
-// a text that goes on ends in an ellipsis, so that the buttons stay on the screen. The work is
-// bounded by what is kept, however long the text.
-std::vector<std::string> wrapText(const IX11::Drawing& drawing, IX11::Face font,
-                                  const std::string& text, long width, std::size_t maxLines) {
-  std::vector<std::string> result;
-  const long blank = drawing.textWidth(font, " ");
-  auto full = [&] { return result.size() > maxLines; };
-  std::size_t start = 0;
-  while (!full()) {
-    std::size_t end = text.find('\n', start);
-    std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    if (!line.empty() && line.back() == '\r')
-      line.pop_back();
-    std::string current;
-    long currentWidth = 0;
-    for (std::size_t pos = 0; pos <= line.size() && !full();) {
-      std::size_t space = line.find(' ', pos);
-      std::size_t wordEnd = space == std::string::npos ? line.size() : space;
-      long wordWidth = drawing.textWidth(font, line, pos, wordEnd);
-      long candidate = current.empty() ? wordWidth : currentWidth + blank + wordWidth;
-      if (candidate <= width || (current.empty() && wordEnd == pos)) {
-        if (!current.empty())
-          current += ' ';
-        current.append(line, pos, wordEnd - pos);
-        currentWidth = candidate;
-      } else {
-        if (!current.empty())
-          result.push_back(current);
-        // An over-wide word is cut into pieces that fit, never inside a character.
-        std::size_t from = pos;
-        while (wordWidth > width && wordEnd - from > 1 && !full()) {
-          std::size_t fits = drawing.fitting(font, line, from, width);
-          result.push_back(line.substr(from, fits));
-          from += fits;
-          wordWidth = drawing.textWidth(font, line, from, wordEnd);
-        }
-        current = line.substr(from, wordEnd - from);
-        currentWidth = wordWidth;
-      }
-      if (space == std::string::npos)
-        break;
-      pos = space + 1;
-    }
-    result.push_back(current);
-    if (end == std::string::npos)
-      break;
-    start = end + 1;
-  }
-  if (result.size() > maxLines) {
-    result.resize(maxLines);
-    result.back() += IX11::Drawing::ellipsis(font);
-  }
-  return result;
-}
-
 // What the parts of a box share: the connection, the drawing helper, a GC for shapes and the
 // fonts.
 struct BoxTools {
@@ -287,8 +230,9 @@ public:
     IRectangle screen = IX11::primaryMonitor(c_);
     long maxTextWidth = std::max(240L, screen.width() * 5 / 8 - 100);
     long lineHeight = IX11::Drawing::lineHeight(font_) + 2;
+    // No taller than the screen, so that the buttons stay on it.
     std::size_t maxLines = static_cast<std::size_t>(std::max(1L, (screen.height() - 160) / lineHeight));
-    std::vector<std::string> lines = wrapText(drawing_, font_, text, maxTextWidth, maxLines);
+    std::vector<std::string> lines = drawing_.wrap(font_, text, maxTextWidth, maxLines);
     long textWidth = 1;
     for (const std::string& line : lines)
       textWidth = std::max(textWidth, drawing_.textWidth(font_, line));

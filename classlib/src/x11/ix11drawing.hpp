@@ -101,6 +101,12 @@ public:
   static long lineHeight(Face font) { return font.ascent() + font.descent(); }
   // What ends a text that is cut short: an ellipsis, or three dots in a core font without one.
   static std::string ellipsis(Face font);
+  // The text's lines for width: cut at line ends (a carriage return before one is dropped),
+  // then wrapped at blanks; a word wider than the width is cut between characters. At most
+  // maxLines lines: a text that goes on ends in an ellipsis. The work is bounded by what is
+  // kept, however long the text.
+  std::vector<std::string> wrap(Face font, const std::string& text, long width,
+                                std::size_t maxLines) const;
 
   // Draws text with its baseline starting at (x, y) into draw's drawable; only what falls
   // between clipLeft and clipRight is sent, in pieces whose glyph positions fit the protocol's

@@ -1,5 +1,5 @@
 // The X11 drawing helper: density, font matching and the font cache (Xft, else the core
-// fonts), colours, and text measured and drawn in pieces.
+// fonts), colours, and text measured, wrapped and drawn in pieces.
 #include "x11/ix11drawing.hpp"
 
 #include "ifontname.hpp"
@@ -322,6 +322,59 @@ void IX11::Drawing::drawText(XftDraw* draw, const IColor& color, Face font, long
     x += width;
     from = end;
   }
+}
+
+std::vector<std::string> IX11::Drawing::wrap(Face font, const std::string& text, long width,
+                                             std::size_t maxLines) const {
+  std::vector<std::string> result;
+  const long blank = textWidth(font, " ");
+  auto full = [&] { return result.size() > maxLines; };
+  std::size_t start = 0;
+  while (!full()) {
+    std::size_t end = text.find('\n', start);
+    std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    if (!line.empty() && line.back() == '\r')
+      line.pop_back();
+    std::string current;
+    long currentWidth = 0;
+    for (std::size_t pos = 0; pos <= line.size() && !full();) {
+      std::size_t space = line.find(' ', pos);
+      std::size_t wordEnd = space == std::string::npos ? line.size() : space;
+      long wordWidth = textWidth(font, line, pos, wordEnd);
+      long candidate = current.empty() ? wordWidth : currentWidth + blank + wordWidth;
+      if (candidate <= width || (current.empty() && wordEnd == pos)) {
+        if (!current.empty())
+          current += ' ';
+        current.append(line, pos, wordEnd - pos);
+        currentWidth = candidate;
+      } else {
+        if (!current.empty())
+          result.push_back(current);
+        // An over-wide word is cut into pieces that fit, never inside a character.
+        std::size_t from = pos;
+        while (wordWidth > width && wordEnd - from > 1 && !full()) {
+          std::size_t fits = fitting(font, line, from, width);
+          result.push_back(line.substr(from, fits));
+          from += fits;
+          wordWidth = textWidth(font, line, from, wordEnd);
+        }
+        current = line.substr(from, wordEnd - from);
+        currentWidth = wordWidth;
+      }
+      if (space == std::string::npos)
+        break;
+      pos = space + 1;
+    }
+    result.push_back(current);
+    if (end == std::string::npos)
+      break;
+    start = end + 1;
+  }
+  if (result.size() > maxLines) {
+    result.resize(maxLines);
+    result.back() += ellipsis(font);
+  }
+  return result;
 }
 
 void IX11::Drawing::fill(XftDraw* draw, const IColor& color, const IRectangle& rect) {
