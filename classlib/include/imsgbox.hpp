@@ -53,9 +53,11 @@ public:
   explicit IMessageBox(IWindow* owner);
   virtual ~IMessageBox();
 
-  // The show operations block in a modal loop and return the user's answer. Without a display
-  // to open (X11) the box is written to standard error as "title: text" and one line end, and
-  // the answer is that of the first button.
+  // The show operations block in a modal loop and return the user's answer. A box that cannot
+  // be shown (X11: no display to open, no font to write with; any platform: the platform
+  // refuses or loses the box, or building it fails) is written to standard error as
+  // "title: text" and one line end, and the answer is that of the first button: showing never
+  // raises, so that a message cannot end its caller.
   virtual IMessageBox& setTitle(const char* text);
   // With the style convertSeverity gives; a bad severity raises before anything is shown.
   virtual Response show(const char* text, Severity severity, unsigned long helpId = 0);
@@ -69,7 +71,8 @@ public:
   const IString& title() const noexcept { return title_; }
   IWindow* owner() const noexcept { return owner_; }
 
-  // The raw platform result for one show (1 OK ... 7 No, 15 for the library's enter).
+  // The raw platform result for one show (1 OK ... 7 No, 15 for the library's enter). Raises
+  // the windowing error for "MessageBoxIndirect" when the platform refuses or loses the box.
   unsigned long showMessageBox(const char* text, const char* title, unsigned long helpId,
                                const Style& style);
   static Response convertResponse(unsigned long raw);

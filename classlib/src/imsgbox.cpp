@@ -2,6 +2,7 @@
 // portable rules (flags, fix-ups, button sets, queue set-up, title) shared by every backend.
 #include "imsgbox.hpp"
 
+#include <cstdio>
 #include <mutex>
 
 #include "ierrinfo.hpp"
@@ -126,6 +127,16 @@ unsigned long IMessageBoxLogic::firstButtonResult(std::uint32_t flags) {
   return boxLayout.buttons.empty() ? static_cast<unsigned long>(rawOk) : boxLayout.buttons.front().raw;
 }
 
+void IMessageBoxLogic::writeUnshown(const char* title, const char* text) {
+  std::fprintf(stderr, "%s: %s\n", title != nullptr ? title : "", text != nullptr ? text : "");
+  std::fflush(stderr);
+}
+
+unsigned long IMessageBoxLogic::unshownResult(std::uint32_t styleWord, unsigned long helpId) {
+  Flags prepared = prepare(styleWord, helpId);
+  return fixUp(prepared.buttonSet, firstButtonResult(prepared.flags));
+}
+
 void IMessageBoxLogic::raiseShowFailure() {
   raiseWindowingError("MessageBoxIndirect",
                       IThrowLocation(kFile,
@@ -158,8 +169,18 @@ IMessageBox::Response IMessageBox::show(const char* text, Severity severity, uns
 }
 
 IMessageBox::Response IMessageBox::show(const char* text, const Style& style, unsigned long helpId) {
-  IString title = IMessageBoxLogic::titleFor(title_, owner_);
-  return convertResponse(showMessageBox(text, title, helpId, style));
+  IString title = title_;
+  // A message must reach the user, and its caller must go on: a box that cannot be shown (the
+  // platform refuses it, it cannot be built, it is destroyed unanswered) is written to
+  // standard error instead, and answered as its first button would be. What the library
+  // raised has gone to its exception log on the way.
+  try {
+    title = IMessageBoxLogic::titleFor(title_, owner_);
+    return convertResponse(showMessageBox(text, title, helpId, style));
+  } catch (...) {
+    IMessageBoxLogic::writeUnshown(title, text);
+    return convertResponse(IMessageBoxLogic::unshownResult(style.asUnsignedLong(), helpId));
+  }
 }
 
 IMessageBox::Response IMessageBox::show(const IException& exception, unsigned long helpId) {

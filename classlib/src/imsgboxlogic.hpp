@@ -70,6 +70,14 @@ Layout layout(std::uint32_t flags);
 // The raw result of a box's first button: the answer when no box can be shown.
 unsigned long firstButtonResult(std::uint32_t flags);
 
+// Writes a box that cannot be shown to standard error: the title, ": ", the text and one line
+// end (null texts as empty ones), so that the message is not lost.
+void writeUnshown(const char* title, const char* text);
+
+// The response of a box that could not be shown, after writing it with writeUnshown: that of
+// its first button, as the library's fix-ups give it for the style.
+unsigned long unshownResult(std::uint32_t styleWord, unsigned long helpId);
+
 // The platform refused to show the box: the windowing error for "MessageBoxIndirect".
 [[noreturn]] void raiseShowFailure();
 

@@ -3,9 +3,10 @@
 //
 //   boxshow [--title T] [--owner none|desktop|object|bogus|frame:TEXT] [--help-id N]
 //           [--style HEX | --severity N | --exception recoverable|unrecoverable | --error CODE]
-//           [--private] [--desktop-size] [--repeat N] TEXT
+//           [--private] [--desktop-size] [--repeat N] [--raw] TEXT
 // "\n" in TEXT and in a frame's text becomes a line end; --repeat: TEXT N times over (longer
-// than one command-line argument can be). Prints "response: NAME" and exits 0;
+// than one command-line argument can be); --raw: the style's box through showMessageBox, which
+// raises where show answers, printed as "raw: N". Prints "response: NAME" and exits 0;
 // an IException prints "exception: CLASS: TEXT" and exits 2.
 #include <cstdio>
 #include <cstdlib>
@@ -54,7 +55,7 @@ const char* responseName(IMessageBox::Response response) {
 
 int main(int argc, char** argv) {
   std::string title, owner = "desktop", text, mode = "severity", value = "0";
-  bool hasTitle = false, privateMessage = false, desktopSize = false;
+  bool hasTitle = false, privateMessage = false, desktopSize = false, raw = false;
   unsigned long helpId = 0, repeat = 1;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
@@ -75,6 +76,7 @@ int main(int argc, char** argv) {
     else if (arg == "--private") privateMessage = true;
     else if (arg == "--desktop-size") desktopSize = true;
     else if (arg == "--repeat") repeat = std::strtoul(next().c_str(), nullptr, 0);
+    else if (arg == "--raw") raw = true;
     else text = unescape(arg.c_str());
   }
   std::string once = text;
@@ -111,6 +113,11 @@ int main(int argc, char** argv) {
     (void)privateMessage;
 #endif
     IMessageBox::Response response;
+    if (raw) {
+      IMessageBox::Style style(static_cast<std::uint32_t>(std::strtoul(value.c_str(), nullptr, 16)));
+      std::printf("raw: %lu\n", box.showMessageBox(text.c_str(), title.c_str(), helpId, style));
+      return 0;
+    }
     if (mode == "style")
       response = box.show(text.c_str(), IMessageBox::Style(static_cast<std::uint32_t>(
                                             std::strtoul(value.c_str(), nullptr, 16))), helpId);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Real message boxes, read and pressed with tests/rig/boxdriver: titles, icons, texts, button
-# sets, default buttons, keys and the close box, the answers, and the no-display form.
+# sets, default buttons, keys and the close box, the answers, the no-display form, and (X11)
+# boxes drawn with the server's core fonts or, with no font at all, written out.
 # Usage: msgbox_test.sh BOXSHOW (boxshow.exe runs under Wine, boxshow on a private Xvfb).
 set -u
 boxshow=$1
@@ -10,9 +11,10 @@ rig_stage "$boxshow" "$0" "$@"
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 failures=0 n=0 pid=
+fonts=() # what runs the box on X11: "$rig/with-fonts" WHICH -- to take its fonts away
 
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-run() { if [ "$platform" = win ]; then "$rig/wine-run" "$boxshow" "$@"; else "$boxshow" "$@"; fi; }
+run() { if [ "$platform" = win ]; then "$rig/wine-run" "$boxshow" "$@"; else "${fonts[@]}" "$boxshow" "$@"; fi; }
 # Shows a box in the background; its output goes to $out.
 start() { n=$((n + 1)); out=$tmp/box$n.out; run "$@" >"$out" 2>"$out.err" & pid=$!; }
 # The box (by title, or any box with "-") must show exactly the expected lines.
@@ -146,36 +148,81 @@ else
   [ "$status" = 2 ] && grep -q '^exception: IInvalidRequest: XOpenDisplay: cannot open display ":999"' "$tmp/nd.out" ||
     fail "desktop size without display: $(cat "$tmp/nd.out")"
   "$boxshow" --desktop-size | grep -qx 'desktop: 1280x1024' || fail "desktop size on Xvfb"
-  echo "--- a box the platform refuses (no such owner, no such button set) raises, shows nothing"
+  echo "--- a box the platform refuses (no such owner, no such button set): showMessageBox raises;"
+  echo "    show writes the box to standard error and answers as its first button"
   for args in "--owner bogus" "--style 0x7"; do
-    status=0; "$boxshow" $args --title Refused 'x' >"$tmp/rf.out" 2>/dev/null || status=$?
+    status=0; "$boxshow" $args --raw --title Refused 'x' >"$tmp/rf.out" 2>/dev/null || status=$?
     [ "$status" = 2 ] && grep -qx 'exception: IInvalidRequest: MessageBoxIndirect:No error text is available.' "$tmp/rf.out" ||
       fail "refused box ($args): status $status, $(cat "$tmp/rf.out")"
+    # (The exception's record goes to standard error first.)
+    status=0; timeout 20 "$boxshow" $args --title Refused 'x' >"$tmp/rf.out" 2>"$tmp/rf.err" || status=$?
+    [ "$status" = 0 ] && grep -qx 'response: ok' "$tmp/rf.out" && [ "$(tail -n 1 "$tmp/rf.err")" = "Refused: x" ] ||
+      fail "refused box shown ($args): status $status, $(cat "$tmp/rf.out" "$tmp/rf.err")"
   done
-  echo "--- a word of 5,000 and one of 300,000 characters: cut into the lines of a box on the screen"
+  # The box's outer size (bw bh) and its text window on the screen (tx ty tw th); a screenshot
+  # in $tmp/shot.png (kept in SCREENSHOT_DIR when that is set, as NAME.png).
+  look_at_box() { # TITLE NAME
+    local box text
+    box=$(xdotool search --name "^$1\$" | head -1)
+    [ -n "$box" ] || return 1
+    read -r bw bh < <(xwininfo -id "$box" | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w, h}')
+    # (A name with line ends spans lines of the list: the id is on the first.)
+    text=$(xwininfo -children -id "$box" | awk '/^ +0x[0-9a-f]+ / {id = $1} /\("text" "Static"\)/ {print id}')
+    read -r tx ty tw th < <(xwininfo -id "$text" | awk '/Absolute upper-left X:/ {x = $4} /Absolute upper-left Y:/ {y = $4}
+                                                     /Width:/ {w = $2} /Height:/ {h = $2} END {print x, y, w, h}')
+    import -window root "$tmp/shot.png"
+    [ -z "${SCREENSHOT_DIR:-}" ] || { mkdir -p "$SCREENSHOT_DIR"; cp "$tmp/shot.png" "$SCREENSHOT_DIR/$2.png"; }
+  }
+  # The share, and the number, of dark pixels in a rectangle (WxH+X+Y) of the screenshot.
+  ink() { convert "$tmp/shot.png" -crop "$1" +repage -colorspace gray -threshold 50% -format '%[fx:1-mean]' info:; }
+  dark() { convert "$tmp/shot.png" -crop "$1" +repage -colorspace gray -threshold 50% -precision 16 -format '%[fx:round((1-mean)*w*h)]' info:; }
+
+  echo "--- a word of 5,000 and one of 300,000 characters: cut into the lines of a box on the screen,"
+  echo "    with Xft's fonts and with the server's core fonts"
   # Measured in 16 bits, the first came out as a box of 180 x 95 with nothing readable, and the
   # second ended the process inside Xlib.
-  ink() { convert "$tmp/word.png" -crop "$1" +repage -colorspace gray -threshold 50% -format '%[fx:1-mean]' info:; }
-  for count in 5000 300000; do
-    start --title "Word $count" --style 0x0 --repeat "$count" x
-    expect_box "Word $count" "title: Word $count"$'\n'"text: $(head -c "$count" /dev/zero | tr '\0' x)"$'\n'"button: OK (default)"
-    box=$(xdotool search --name "^Word $count\$" | head -1)
-    if [ -z "$box" ]; then fail "word of $count: no box"; wait "$pid"; continue; fi
-    read -r bw bh < <(xwininfo -id "$box" | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w, h}')
-    text=$(xwininfo -children -id "$box" | awk '/\("text" "Static"\)/ {print $1}')
-    read -r tx ty tw th < <(xwininfo -id "$text" | awk '/Absolute upper-left X:/ {x = $4} /Absolute upper-left Y:/ {y = $4}
-                                                       /Width:/ {w = $2} /Height:/ {h = $2} END {print x, y, w, h}')
-    if (( ${bw:-0} >= 400 && bw <= 1280 && ${bh:-0} >= 300 && bh <= 1024 && ${th:-0} >= 20 * 12 )); then
-      import -window root "$tmp/word.png"
-      first=$(ink "${tw}x12+${tx}+${ty}") last=$(ink "${tw}x12+${tx}+$((ty + th - 14))")
-      awk -v a="$first" -v b="$last" 'BEGIN { exit !(a > 0.05 && b > 0.05) }' ||
-        fail "word of $count: nothing to read in the first or last line (ink $first, $last)"
-    else
-      fail "word of $count: a box of ${bw:-?} x ${bh:-?} with a text of ${tw:-?} x ${th:-?}"
-    fi
-    driver press --title "Word $count" --button OK
-    expect_response ok
+  for which in xft core; do
+    fonts=()
+    [ "$which" = core ] && fonts=("$rig/with-fonts" core --)
+    for count in 5000 300000; do
+      start --title "Word $count" --style 0x0 --repeat "$count" x
+      expect_box "Word $count" "title: Word $count"$'\n'"text: $(head -c "$count" /dev/zero | tr '\0' x)"$'\n'"button: OK (default)"
+      if ! look_at_box "Word $count" "word-$count-$which"; then fail "word of $count ($which): no box"; wait "$pid"; continue; fi
+      if (( ${bw:-0} >= 400 && bw <= 1280 && ${bh:-0} >= 300 && bh <= 1024 && ${th:-0} >= 20 * 12 )); then
+        first=$(ink "${tw}x12+${tx}+${ty}") last=$(ink "${tw}x12+${tx}+$((ty + th - 14))")
+        awk -v a="$first" -v b="$last" 'BEGIN { exit !(a > 0.05 && b > 0.05) }' ||
+          fail "word of $count ($which): nothing to read in the first or last line (ink $first, $last)"
+      else
+        fail "word of $count ($which): a box of ${bw:-?} x ${bh:-?} with a text of ${tw:-?} x ${th:-?}"
+      fi
+      driver press --title "Word $count" --button OK
+      expect_response ok
+    done
   done
+
+  echo "--- no font from fontconfig: the server's core fonts (all it has, or its built-in \"fixed\""
+  echo "    alone) write every line; characters a Latin-1 font lacks come out plain"
+  for which in core fixed; do
+    fonts=("$rig/with-fonts" "$which" --)
+    start --title "Core $which" --style 0x34 'Première ligne, “quoted” – dashed\nsecond line'
+    expect_box "Core $which" "title: Core $which"$'\nicon: warning\ntext: Première ligne, “quoted” – dashed\ntext: second line\nbutton: Yes (default)\nbutton: No'
+    if look_at_box "Core $which" "core-$which"; then
+      # Both lines are written: dark pixels in the upper and in the lower half of the text.
+      upper=$(dark "${tw}x$((th / 2))+${tx}+${ty}") lower=$(dark "${tw}x$((th / 2))+${tx}+$((ty + th / 2))")
+      (( upper > 100 && lower > 30 )) || fail "core fonts ($which): text not drawn (dark pixels $upper above, $lower below)"
+    else
+      fail "core fonts ($which): no box"
+    fi
+    driver key --title "Core $which" --key Return
+    expect_response yes
+  done
+
+  echo "--- no font at all: the box is written to standard error and answered by its first button"
+  status=0
+  timeout 20 "$rig/with-fonts" none -- "$boxshow" --title "No font" --style 0x4 'Yes or no' >"$tmp/nf.out" 2>"$tmp/nf.err" || status=$?
+  [ "$status" = 0 ] && grep -qx 'response: yes' "$tmp/nf.out" && [ "$(cat "$tmp/nf.err")" = "No font: Yes or no" ] ||
+    fail "no font: status $status, $(cat "$tmp/nf.out" "$tmp/nf.err")"
+  fonts=()
 fi
 
 echo "$failures failure(s)"

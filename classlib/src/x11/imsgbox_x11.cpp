@@ -1,5 +1,6 @@
 // X11 backend of the message box: a modal dialog drawn by the library on a connection of its
-// own (icon, text, the button set), or the one-line form on standard error without a display.
+// own (icon, text, the button set) with Xft's fonts or the server's core fonts, or the one-line
+// form on standard error where nothing can be drawn (no display, no font).
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -10,7 +11,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,71 +30,14 @@ const int kMargin = 12, kIconSize = 32, kIconGap = 12, kButtonGap = 8;
 const int kMinButtonWidth = 75, kMinButtonHeight = 23;
 const IColor kFace(0xF0, 0xF0, 0xF0), kButtonFace(0xE1, 0xE1, 0xE1);
 
-// Cuts at line ends (a carriage return before one is dropped), then wraps each line at blanks
-// to fit width; a word wider than the width is cut between characters. At most maxLines lines:
-// a text that goes on ends in an ellipsis, so that the buttons stay on the screen. The work is
-// bounded by what is kept, however long the text.
-std::vector<std::string> wrapText(const IX11::Drawing& drawing, XftFont* font,
-                                  const std::string& text, long width, std::size_t maxLines) {
-  std::vector<std::string> result;
-  const long blank = drawing.textWidth(font, " ");
-  auto full = [&] { return result.size() > maxLines; };
-  std::size_t start = 0;
-  while (!full()) {
-    std::size_t end = text.find('\n', start);
-    std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    if (!line.empty() && line.back() == '\r')
-      line.pop_back();
-    std::string current;
-    long currentWidth = 0;
-    for (std::size_t pos = 0; pos <= line.size() && !full();) {
-      std::size_t space = line.find(' ', pos);
-      std::size_t wordEnd = space == std::string::npos ? line.size() : space;
-      long wordWidth = drawing.textWidth(font, line, pos, wordEnd);
-      long candidate = current.empty() ? wordWidth : currentWidth + blank + wordWidth;
-      if (candidate <= width || (current.empty() && wordEnd == pos)) {
-        if (!current.empty())
-          current += ' ';
-        current.append(line, pos, wordEnd - pos);
-        currentWidth = candidate;
-      } else {
-        if (!current.empty())
-          result.push_back(current);
-        // An over-wide word is cut into pieces that fit, never inside a character.
-        std::size_t from = pos;
-        while (wordWidth > width && wordEnd - from > 1 && !full()) {
-          std::size_t fits = drawing.fitting(font, line, from, width);
-          result.push_back(line.substr(from, fits));
-          from += fits;
-          wordWidth = drawing.textWidth(font, line, from, wordEnd);
-        }
-        current = line.substr(from, wordEnd - from);
-        currentWidth = wordWidth;
-      }
-      if (space == std::string::npos)
-        break;
-      pos = space + 1;
-    }
-    result.push_back(current);
-    if (end == std::string::npos)
-      break;
-    start = end + 1;
-  }
-  if (result.size() > maxLines) {
-    result.resize(maxLines);
-    result.back() += "\u2026";
-  }
-  return result;
-}
-
 // What the parts of a box share: the connection, the drawing helper, a GC for shapes and the
 // fonts.
 struct BoxTools {
   IX11::Connection& connection;
   IX11::Drawing& drawing;
   GC gc;
-  XftFont* font;
-  XftFont* glyphFont;
+  IX11::Face font;
+  IX11::Face glyphFont;
 };
 
 // One child window of the box that paints itself when exposed.
@@ -170,11 +113,11 @@ public:
 
 private:
   void glyph(const std::string& text, const IColor& color) {
-    XftFont* font = tools_.glyphFont;
-    if (font == nullptr)
+    IX11::Face font = tools_.glyphFont;
+    if (!font)
       return;
     long x = (kIconSize - tools_.drawing.textWidth(font, text)) / 2;
-    long y = (kIconSize + font->ascent - font->descent) / 2;
+    long y = (kIconSize + font.ascent() - font.descent()) / 2;
     tools_.drawing.drawText(draw_, color, font, x, y, text, 0, kIconSize);
   }
 
@@ -190,8 +133,8 @@ public:
         lines_(std::move(lines)), lineHeight_(lineHeight), right_(right) {}
 
   void paint() override {
-    XftFont* font = tools_.font;
-    long y = font->ascent + 1;
+    IX11::Face font = tools_.font;
+    long y = font.ascent() + 1;
     for (const std::string& line : lines_) {
       long x = right_ ? size_.width() - tools_.drawing.textWidth(font, line) : 0;
       tools_.drawing.drawText(draw_, IColor::black(), font, x, y, line, 0, size_.width());
@@ -243,10 +186,10 @@ public:
       XDrawRectangle(d, window_, gc, 4, 4, static_cast<unsigned>(w - 9), static_cast<unsigned>(h - 9));
       XSetLineAttributes(d, gc, 1, LineSolid, CapButt, JoinMiter);
     }
-    XftFont* font = tools_.font;
+    IX11::Face font = tools_.font;
     int shift = pressed_ ? 1 : 0;
     long x = (w - drawing.textWidth(font, label_)) / 2 + shift;
-    long y = (h + font->ascent - font->descent) / 2 + shift;
+    long y = (h + font.ascent() - font.descent()) / 2 + shift;
     drawing.drawText(draw_, IColor::black(), font, x, y, label_, 0, w);
   }
 
@@ -273,21 +216,23 @@ public:
     XFlush(d_);
   }
 
-  // False when the display has no font to write with.
+  // False when neither Xft nor the server has a font to write the text with. The icon's
+  // letter is left out where no font for it opens: the shape still tells the kind.
   bool openFonts() {
-    font_ = drawing_.font(IFont());
+    font_ = drawing_.face(IX11::fontRequest(IFont(), drawing_.density()));
     IX11::FontRequest glyph = IX11::fontRequest(IFont().setBold(), drawing_.density());
     glyph.pixelSize = 22; // fills the icon, whose size does not follow the density
-    glyphFont_ = drawing_.font(glyph);
-    return font_ != nullptr && glyphFont_ != nullptr;
+    glyphFont_ = drawing_.face(glyph);
+    return static_cast<bool>(font_);
   }
 
   void build(IWindow* owner, const std::string& text, const std::string& title) {
     IRectangle screen = IX11::primaryMonitor(c_);
     long maxTextWidth = std::max(240L, screen.width() * 5 / 8 - 100);
     long lineHeight = IX11::Drawing::lineHeight(font_) + 2;
+    // No taller than the screen, so that the buttons stay on it.
     std::size_t maxLines = static_cast<std::size_t>(std::max(1L, (screen.height() - 160) / lineHeight));
-    std::vector<std::string> lines = wrapText(drawing_, font_, text, maxTextWidth, maxLines);
+    std::vector<std::string> lines = drawing_.wrap(font_, text, maxTextWidth, maxLines);
     long textWidth = 1;
     for (const std::string& line : lines)
       textWidth = std::max(textWidth, drawing_.textWidth(font_, line));
@@ -507,8 +452,8 @@ private:
   std::uint32_t flags_;
   std::size_t focus_;
   int pressed_ = -1;
-  XftFont* font_ = nullptr;
-  XftFont* glyphFont_ = nullptr;
+  IX11::Face font_;
+  IX11::Face glyphFont_;
   std::unique_ptr<BoxTools> tools_;
   Window top_ = None;
   std::vector<std::unique_ptr<Part>> parts_;
@@ -521,6 +466,24 @@ bool IMessageBoxPlatform::isOldNT() { return false; }
 
 bool IMessageBoxPlatform::requestQueue(long) { return true; }
 
+namespace {
+
+// The box's private connection, closed however the box ends (after the drawing helper, which
+// is made later and so goes first).
+struct PrivateConnection {
+  IX11::Connection connection{};
+  bool open;
+  PrivateConnection() : open(IX11::openPrivate(connection)) {}
+  ~PrivateConnection() {
+    if (open)
+      IX11::closePrivate(connection);
+  }
+  PrivateConnection(const PrivateConnection&) = delete;
+  PrivateConnection& operator=(const PrivateConnection&) = delete;
+};
+
+} // namespace
+
 unsigned long IMessageBoxPlatform::show(IWindow* owner, const char* text, const char* title,
                                         std::uint32_t flags, unsigned long) {
   Layout layout = IMessageBoxLogic::layout(flags);
@@ -528,39 +491,35 @@ unsigned long IMessageBoxPlatform::show(IWindow* owner, const char* text, const 
     errno = EINVAL; // a button set the platform does not have
     IMessageBoxLogic::raiseShowFailure();
   }
-  IX11::Connection connection{};
-  if (!IX11::openPrivate(connection)) {
-    std::fprintf(stderr, "%s: %s\n", title, text);
-    std::fflush(stderr);
+  PrivateConnection opened;
+  if (!opened.open) {
+    IMessageBoxLogic::writeUnshown(title, text);
     return IMessageBoxLogic::firstButtonResult(flags);
   }
+  IX11::Connection& connection = opened.connection;
   // As on Windows, a box whose owner window does not exist is refused.
   if (owner != nullptr && owner->handle().isValid() && owner != IWindow::desktopWindow() &&
       !IWindowPrivate::isObjectWindow(owner)) {
     XWindowAttributes attributes;
     if (!XGetWindowAttributes(connection.display, static_cast<Window>(owner->handle().asUnsigned()),
                               &attributes)) {
-      IX11::closePrivate(connection);
       errno = EINVAL;
       IMessageBoxLogic::raiseShowFailure();
     }
   }
-  unsigned long result;
-  {
-    IX11::Drawing drawing(connection); // its fonts go before the connection
-    MessageDialog dialog(connection, drawing, layout, flags);
-    if (!dialog.openFonts()) {
-      errno = ENOENT; // no font to write with
-      result = 0;
-    } else {
-      dialog.build(owner, IX11::toUtf8(text), IX11::toUtf8(title));
-      result = dialog.run();
-      if (result == 0)
-        errno = ECANCELED;
-    }
+  IX11::Drawing drawing(connection);
+  MessageDialog dialog(connection, drawing, layout, flags);
+  // Without any font (neither fontconfig's nor the server's) the box could show no word: the
+  // message goes where it goes without a display.
+  if (!dialog.openFonts()) {
+    IMessageBoxLogic::writeUnshown(title, text);
+    return IMessageBoxLogic::firstButtonResult(flags);
   }
-  IX11::closePrivate(connection);
-  if (result == 0)
+  dialog.build(owner, IX11::toUtf8(text), IX11::toUtf8(title));
+  unsigned long result = dialog.run();
+  if (result == 0) {
+    errno = ECANCELED; // the box was destroyed from outside
     IMessageBoxLogic::raiseShowFailure();
+  }
   return result;
 }

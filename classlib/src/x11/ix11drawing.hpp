@@ -1,6 +1,7 @@
 // The X11 backend's one drawing helper, shared by the message box and the controls: fonts
-// matched by fontconfig and opened with Xft at the display's measured density, colours, text
-// measured in 32-bit widths and drawn in pieces the server accepts.
+// matched by fontconfig and opened with Xft at the display's measured density (the server's
+// core fonts where those give none), colours, text measured in 32-bit widths and drawn in
+// pieces the server accepts.
 #ifndef IX11DRAWING_HPP
 #define IX11DRAWING_HPP
 
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "icolor.hpp"
@@ -36,6 +38,29 @@ struct FontRequest {
 };
 FontRequest fontRequest(const IFont& font, long density);
 
+// A font to measure and draw text with: one that Xft opened, or one of the X server's core
+// fonts where Xft and fontconfig have none. The Drawing that made it owns it.
+class Face {
+public:
+  Face() noexcept = default;
+  // Implicit: the controls measure and draw with the Xft fonts they are given.
+  Face(XftFont* font) noexcept : xft_(font) {}
+  explicit Face(XFontStruct* font) noexcept : core_(font) {}
+
+  explicit operator bool() const noexcept { return xft_ != nullptr || core_ != nullptr; }
+  XftFont* xft() const noexcept { return xft_; }
+  XFontStruct* core() const noexcept { return core_; }
+  long ascent() const noexcept { return xft_ ? xft_->ascent : core_ ? core_->ascent : 0; }
+  long descent() const noexcept { return xft_ ? xft_->descent : core_ ? core_->descent : 0; }
+  long maxAdvance() const noexcept {
+    return xft_ ? xft_->max_advance_width : core_ ? core_->max_bounds.width : 0;
+  }
+
+private:
+  XftFont* xft_ = nullptr;
+  XFontStruct* core_ = nullptr;
+};
+
 // The fonts and colours of one display connection. Fonts and colours are kept until the object
 // goes (before its connection is closed).
 class Drawing {
@@ -55,29 +80,47 @@ public:
   // match, which is the default face; null only on a display without any font.
   XftFont* font(const IFont& font);
   XftFont* font(const FontRequest& request);
+  // The Xft font for the request, else the server's core font nearest its size (bold for a
+  // bold weight); an empty face only when neither can be opened.
+  Face face(const FontRequest& request);
+  // The core font nearest pixelSize (see coreFontCandidates); empty when not even "fixed"
+  // opens.
+  Face coreFont(long pixelSize, bool bold);
 
   const XftColor& color(const IColor& color);
   unsigned long pixel(const IColor& value) { return color(value).pixel; }
 
   // Advance width of text (UTF-8); 0 for no font. Xft's own extents are 16-bit and wrap round
   // for text wider than 32,767 pixels, so text is measured in pieces that cannot.
-  long textWidth(XftFont* font, const std::string& text, std::size_t from = 0,
+  long textWidth(Face font, const std::string& text, std::size_t from = 0,
                  std::size_t to = std::string::npos) const;
   // The byte length of the longest run of whole characters from `from` that is at most width
   // wide; at least one character while any is left.
-  std::size_t fitting(XftFont* font, const std::string& text, std::size_t from, long width) const;
+  std::size_t fitting(Face font, const std::string& text, std::size_t from, long width) const;
   // Ascent plus descent.
-  static long lineHeight(const XftFont* font) { return font ? font->ascent + font->descent : 0; }
+  static long lineHeight(Face font) { return font.ascent() + font.descent(); }
+  // What ends a text that is cut short: an ellipsis, or three dots in a core font without one.
+  static std::string ellipsis(Face font);
+  // The text's lines for width: cut at line ends (a carriage return before one is dropped),
+  // then wrapped at blanks; a word wider than the width is cut between characters. At most
+  // maxLines lines: a text that goes on ends in an ellipsis. The work is bounded by what is
+  // kept, however long the text.
+  std::vector<std::string> wrap(Face font, const std::string& text, long width,
+                                std::size_t maxLines) const;
 
-  // Draws text with its baseline starting at (x, y); only what falls between clipLeft and
-  // clipRight is sent, in pieces whose glyph positions fit the protocol's 16 bits.
-  void drawText(XftDraw* draw, const IColor& color, XftFont* font, long x, long y,
+  // Draws text with its baseline starting at (x, y) into draw's drawable; only what falls
+  // between clipLeft and clipRight is sent, in pieces whose glyph positions fit the protocol's
+  // 16 bits. A core font's characters outside its character set are drawn as "?".
+  void drawText(XftDraw* draw, const IColor& color, Face font, long x, long y,
                 const std::string& text, long clipLeft, long clipRight);
   void fill(XftDraw* draw, const IColor& color, const IRectangle& rect);
 
 private:
   // Characters per piece so that no piece is wider than 16 bits can count.
-  std::size_t pieceLength(const XftFont* font) const;
+  static std::size_t pieceLength(Face font);
+  // The core font's width of text[from, to) and the GC that draws with core fonts.
+  long coreWidth(XFontStruct* font, const std::string& text, std::size_t from, std::size_t to) const;
+  GC coreGC(Drawable drawable);
 
   Display* display_;
   int screen_;
@@ -87,6 +130,11 @@ private:
   long density_;
   std::map<FontRequest, XftFont*> fonts_;
   std::vector<XftFont*> opened_; // each opened once, closed once
+  std::map<std::pair<long, bool>, XFontStruct*> coreFonts_; // by size and boldness
+  std::vector<XFontStruct*> coreOpened_;
+  std::vector<std::string> coreListed_; // the server's fonts, listed at the first need
+  bool coreListDone_ = false;
+  GC coreGC_ = nullptr;
 
   std::map<std::uint32_t, XftColor> colors_;
 };
@@ -96,6 +144,8 @@ Drawing* sharedDrawing();
 
 // The number of bytes of the UTF-8 character that starts at text[at] (1 for a stray byte).
 std::size_t characterLength(const std::string& text, std::size_t at);
+// The code point of the UTF-8 character that starts at text[at] (a stray byte as Latin-1).
+std::uint32_t codePoint(const std::string& text, std::size_t at);
 
 } // namespace IX11
 

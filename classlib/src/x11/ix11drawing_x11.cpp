@@ -1,8 +1,9 @@
-// The X11 drawing helper: density, font matching and the font cache, colours, and text
-// measured and drawn in pieces.
+// The X11 drawing helper: density, font matching and the font cache (Xft, else the core
+// fonts), colours, and text measured, wrapped and drawn in pieces.
 #include "x11/ix11drawing.hpp"
 
 #include "ifontname.hpp"
+#include "x11/ix11corefont.hpp"
 
 #include <fontconfig/fontconfig.h>
 
@@ -17,6 +18,50 @@
 namespace {
 
 const char* const defaultFamily = "sans-serif";
+// Enough for every font of a server with the usual font packages installed.
+const int mostCoreFontsListed = 20000;
+
+// Whether the core font has a glyph for the code point (a character within its ranges whose
+// metrics are all zero is one it lacks).
+bool hasCharacter(const XFontStruct* font, std::uint32_t c) {
+  unsigned row = c >> 8, column = c & 0xFF;
+  if (c > 0xFFFF || row < font->min_byte1 || row > font->max_byte1 ||
+      column < font->min_char_or_byte2 || column > font->max_char_or_byte2)
+    return false;
+  if (font->per_char == nullptr)
+    return true;
+  unsigned columns = font->max_char_or_byte2 - font->min_char_or_byte2 + 1;
+  const XCharStruct& m = font->per_char[(row - font->min_byte1) * columns + column - font->min_char_or_byte2];
+  return m.width != 0 || m.lbearing != 0 || m.rbearing != 0 || m.ascent != 0 || m.descent != 0;
+}
+
+// What stands in for a typographic character that a Latin-1 font lacks; "?" for the rest.
+std::uint32_t plainCharacter(std::uint32_t c) {
+  switch (c) {
+  case 0x2018: case 0x2019: case 0x201A: case 0x2032: return '\'';
+  case 0x201C: case 0x201D: case 0x201E: case 0x2033: return '"';
+  case 0x2010: case 0x2011: case 0x2012: case 0x2013: case 0x2014: case 0x2212: return '-';
+  case 0x2022: return 0xB7;
+  case 0x00A0: case 0x2002: case 0x2003: case 0x2009: case 0x202F: return ' ';
+  default: return '?';
+  }
+}
+
+// The core font's characters for text[from, to): 16-bit, row and column, as XTextWidth16 and
+// XDrawString16 take them for one-byte and two-byte fonts alike; a character the font lacks
+// becomes its plain stand-in, or "?".
+std::vector<XChar2b> coreCharacters(const XFontStruct* font, const std::string& text,
+                                    std::size_t from, std::size_t to) {
+  std::vector<XChar2b> result;
+  result.reserve(to - from);
+  for (std::size_t at = from; at < to; at += IX11::characterLength(text, at)) {
+    std::uint32_t c = IX11::codePoint(text, at);
+    if (!hasCharacter(font, c))
+      c = hasCharacter(font, plainCharacter(c)) ? plainCharacter(c) : '?';
+    result.push_back(XChar2b{static_cast<unsigned char>(c >> 8), static_cast<unsigned char>(c & 0xFF)});
+  }
+  return result;
+}
 
 } // namespace
 
@@ -61,6 +106,17 @@ std::size_t IX11::characterLength(const std::string& text, std::size_t at) {
   return length;
 }
 
+std::uint32_t IX11::codePoint(const std::string& text, std::size_t at) {
+  std::size_t length = characterLength(text, at);
+  unsigned char lead = static_cast<unsigned char>(text[at]);
+  if (length == 1)
+    return lead;
+  std::uint32_t c = lead & (0x7F >> length);
+  for (std::size_t i = 1; i < length; ++i)
+    c = (c << 6) | (static_cast<unsigned char>(text[at + i]) & 0x3F);
+  return c;
+}
+
 IX11::Drawing::Drawing(const Connection& connection)
     : display_(connection.display), screen_(connection.screen),
       visual_(DefaultVisual(connection.display, connection.screen)),
@@ -71,6 +127,10 @@ IX11::Drawing::Drawing(const Connection& connection)
 IX11::Drawing::~Drawing() {
   for (XftFont* font : opened_)
     XftFontClose(display_, font);
+  for (XFontStruct* font : coreOpened_)
+    XFreeFont(display_, font);
+  if (coreGC_ != nullptr)
+    XFreeGC(display_, coreGC_);
   for (auto& entry : colors_)
     XftColorFree(display_, visual_, colormap_, &entry.second);
 }
@@ -113,6 +173,38 @@ XftFont* IX11::Drawing::font(const FontRequest& request) {
   return opened;
 }
 
+IX11::Face IX11::Drawing::face(const FontRequest& request) {
+  if (XftFont* opened = font(request))
+    return Face(opened);
+  return coreFont(request.pixelSize, request.weight >= FC_WEIGHT_BOLD);
+}
+
+IX11::Face IX11::Drawing::coreFont(long pixelSize, bool bold) {
+  auto key = std::make_pair(pixelSize, bold);
+  auto found = coreFonts_.find(key);
+  if (found != coreFonts_.end())
+    return Face(found->second);
+  if (!coreListDone_) {
+    coreListDone_ = true;
+    int count = 0;
+    if (char** names = XListFonts(display_, coreFontPattern, mostCoreFontsListed, &count)) {
+      coreListed_.assign(names, names + count);
+      XFreeFontNames(names);
+    }
+  }
+  XFontStruct* opened = nullptr;
+  // A listed font may still fail to open (a scalable font whose file is unreadable): the next.
+  for (const std::string& name : coreFontCandidates(coreListed_, pixelSize, bold)) {
+    opened = XLoadQueryFont(display_, name.c_str());
+    if (opened != nullptr) {
+      coreOpened_.push_back(opened);
+      break;
+    }
+  }
+  coreFonts_[key] = opened;
+  return Face(opened);
+}
+
 const XftColor& IX11::Drawing::color(const IColor& color) {
   auto found = colors_.find(color.asRGBLong());
   if (found != colors_.end())
@@ -130,14 +222,24 @@ const XftColor& IX11::Drawing::color(const IColor& color) {
   return colors_.emplace(color.asRGBLong(), made).first->second;
 }
 
-std::size_t IX11::Drawing::pieceLength(const XftFont* font) const {
-  long widest = std::max(1, font->max_advance_width);
+std::size_t IX11::Drawing::pieceLength(Face font) {
+  long widest = std::max(1L, font.maxAdvance());
   return static_cast<std::size_t>(std::max(1L, std::min(256L, 30000L / widest)));
 }
 
-long IX11::Drawing::textWidth(XftFont* font, const std::string& text, std::size_t from,
+long IX11::Drawing::coreWidth(XFontStruct* font, const std::string& text, std::size_t from,
                               std::size_t to) const {
-  if (font == nullptr)
+  std::vector<XChar2b> characters = coreCharacters(font, text, from, to);
+  return XTextWidth16(font, characters.data(), static_cast<int>(characters.size()));
+}
+
+std::string IX11::Drawing::ellipsis(Face font) {
+  return font.core() == nullptr || hasCharacter(font.core(), 0x2026) ? "\u2026" : "...";
+}
+
+long IX11::Drawing::textWidth(Face font, const std::string& text, std::size_t from,
+                              std::size_t to) const {
+  if (!font)
     return 0;
   to = std::min(to, text.size());
   std::size_t piece = pieceLength(font);
@@ -147,16 +249,20 @@ long IX11::Drawing::textWidth(XftFont* font, const std::string& text, std::size_
     for (std::size_t n = 0; n < piece && end < to; ++n)
       end += characterLength(text, end);
     end = std::min(end, to);
-    XGlyphInfo extents;
-    XftTextExtentsUtf8(display_, font, reinterpret_cast<const FcChar8*>(text.data() + from),
-                       static_cast<int>(end - from), &extents);
-    width += static_cast<unsigned short>(extents.xOff);
+    if (font.core() != nullptr) {
+      width += coreWidth(font.core(), text, from, end);
+    } else {
+      XGlyphInfo extents;
+      XftTextExtentsUtf8(display_, font.xft(), reinterpret_cast<const FcChar8*>(text.data() + from),
+                         static_cast<int>(end - from), &extents);
+      width += static_cast<unsigned short>(extents.xOff);
+    }
     from = end;
   }
   return width;
 }
 
-std::size_t IX11::Drawing::fitting(XftFont* font, const std::string& text, std::size_t from,
+std::size_t IX11::Drawing::fitting(Face font, const std::string& text, std::size_t from,
                                    long width) const {
   std::size_t end = from;
   long used = 0;
@@ -171,11 +277,24 @@ std::size_t IX11::Drawing::fitting(XftFont* font, const std::string& text, std::
   return end - from;
 }
 
-void IX11::Drawing::drawText(XftDraw* draw, const IColor& color, XftFont* font, long x, long y,
+GC IX11::Drawing::coreGC(Drawable drawable) {
+  // One GC serves every window of the connection: they share its screen and depth.
+  if (coreGC_ == nullptr)
+    coreGC_ = XCreateGC(display_, drawable, 0, nullptr);
+  return coreGC_;
+}
+
+void IX11::Drawing::drawText(XftDraw* draw, const IColor& color, Face font, long x, long y,
                              const std::string& text, long clipLeft, long clipRight) {
-  if (font == nullptr || draw == nullptr || y < -30000 || y > 30000)
+  if (!font || draw == nullptr || y < -30000 || y > 30000)
     return;
   const XftColor& ink = this->color(color);
+  GC gc = nullptr;
+  if (font.core() != nullptr) {
+    gc = coreGC(XftDrawDrawable(draw));
+    XSetForeground(display_, gc, ink.pixel);
+    XSetFont(display_, gc, font.core()->fid);
+  }
   std::size_t piece = pieceLength(font);
   for (std::size_t from = 0; from < text.size() && x < clipRight;) {
     std::size_t end = from;
@@ -186,17 +305,76 @@ void IX11::Drawing::drawText(XftDraw* draw, const IColor& color, XftFont* font, 
     // Glyphs may reach a little beyond their advance (italics): one glyph's width of slack.
     // The protocol places glyphs with 16-bit coordinates, so a piece is cut where its glyphs
     // would pass them; what lies there is out of any window's reach anyway.
-    if (x + width + font->max_advance_width > clipLeft && x > -32000) {
+    if (x + width + font.maxAdvance() > clipLeft && x > -32000) {
       std::size_t length = end - from;
       if (x + width > 32000)
         length = std::min(length, fitting(font, text, from, 32000 - x));
-      XftDrawStringUtf8(draw, &ink, font, static_cast<int>(x), static_cast<int>(y),
-                        reinterpret_cast<const FcChar8*>(text.data() + from),
-                        static_cast<int>(length));
+      if (gc != nullptr) {
+        std::vector<XChar2b> characters = coreCharacters(font.core(), text, from, from + length);
+        XDrawString16(display_, XftDrawDrawable(draw), gc, static_cast<int>(x), static_cast<int>(y),
+                      characters.data(), static_cast<int>(characters.size()));
+      } else {
+        XftDrawStringUtf8(draw, &ink, font.xft(), static_cast<int>(x), static_cast<int>(y),
+                          reinterpret_cast<const FcChar8*>(text.data() + from),
+                          static_cast<int>(length));
+      }
     }
     x += width;
     from = end;
   }
+}
+
+std::vector<std::string> IX11::Drawing::wrap(Face font, const std::string& text, long width,
+                                             std::size_t maxLines) const {
+  std::vector<std::string> result;
+  const long blank = textWidth(font, " ");
+  auto full = [&] { return result.size() > maxLines; };
+  std::size_t start = 0;
+  while (!full()) {
+    std::size_t end = text.find('\n', start);
+    std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    if (!line.empty() && line.back() == '\r')
+      line.pop_back();
+    std::string current;
+    long currentWidth = 0;
+    for (std::size_t pos = 0; pos <= line.size() && !full();) {
+      std::size_t space = line.find(' ', pos);
+      std::size_t wordEnd = space == std::string::npos ? line.size() : space;
+      long wordWidth = textWidth(font, line, pos, wordEnd);
+      long candidate = current.empty() ? wordWidth : currentWidth + blank + wordWidth;
+      if (candidate <= width || (current.empty() && wordEnd == pos)) {
+        if (!current.empty())
+          current += ' ';
+        current.append(line, pos, wordEnd - pos);
+        currentWidth = candidate;
+      } else {
+        if (!current.empty())
+          result.push_back(current);
+        // An over-wide word is cut into pieces that fit, never inside a character.
+        std::size_t from = pos;
+        while (wordWidth > width && wordEnd - from > 1 && !full()) {
+          std::size_t fits = fitting(font, line, from, width);
+          result.push_back(line.substr(from, fits));
+          from += fits;
+          wordWidth = textWidth(font, line, from, wordEnd);
+        }
+        current = line.substr(from, wordEnd - from);
+        currentWidth = wordWidth;
+      }
+      if (space == std::string::npos)
+        break;
+      pos = space + 1;
+    }
+    result.push_back(current);
+    if (end == std::string::npos)
+      break;
+    start = end + 1;
+  }
+  if (result.size() > maxLines) {
+    result.resize(maxLines);
+    result.back() += ellipsis(font);
+  }
+  return result;
 }
 
 void IX11::Drawing::fill(XftDraw* draw, const IColor& color, const IRectangle& rect) {

@@ -120,6 +120,22 @@ TEST(MessageBoxFlags, ResultsAreFixedUpForTheLibrarySets) {
     EXPECT_EQ(fixUp(set, 0), 0u) << set;
 }
 
+TEST(MessageBoxFlags, ABoxThatCannotBeShownAnswersAsItsFirstButtonAfterTheFixUps) {
+  struct Case { std::uint32_t style; unsigned long helpId, result; } cases[] = {
+      {0x40, 0, rawOk},           // informational: OK
+      {0x1D, 0, rawCancel},       // buttonsCancel: its one button answers cancel
+      {0x0E, 0, rawEnter},        // buttonsEnter
+      {0x3F, 0, rawEnter},        // warning: buttonsEnterCancel's OK is enter
+      {0x15, 0, rawRetry},        // recoverableError: Retry, Cancel
+      {0x234, 0, rawYes},         // Yes, No with the third default: still the first button
+      {0x2, 0, rawAbort},
+      {0x0, 9, rawOk},            // Help comes last, never first
+      {0x7, 0, rawOk},            // no such set: OK
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(unshownResult(c.style, c.helpId), c.result) << std::hex << c.style;
+}
+
 TEST(MessageBoxSetUp, QueueRequestShrinksByEightWhileRefused) {
   std::vector<long> asked;
   auto grantedAt = [&](long limit) {
