@@ -16,6 +16,7 @@
 #include <fontconfig/fontconfig.h>
 
 #include "iexcept.hpp"
+#include "isystem.hpp"
 
 namespace {
 
@@ -55,8 +56,7 @@ void initThreads() {
 
 bool open(IX11::Connection& connection) {
   initThreads();
-  const char* name = std::getenv("DISPLAY");
-  if (name == nullptr || *name == '\0')
+  if (IX11::displayName().empty())
     return false;
   connection.display = XOpenDisplay(nullptr);
   if (connection.display == nullptr)
@@ -96,8 +96,9 @@ void IX11::closePrivate(Connection& connection) {
 }
 
 std::string IX11::displayName() {
-  const char* name = std::getenv("DISPLAY");
-  return name != nullptr ? name : "";
+  std::string name;
+  ISystem::environmentValue("DISPLAY", name);
+  return name;
 }
 
 void IX11::raiseNoDisplay(const char* functionName, unsigned long line) {
