@@ -1,11 +1,15 @@
-// The message box's portable rules: flags in, raw results out, button sets, queue set-up, title.
+// The message box's portable rules: flags in, raw results out, button sets, queue set-up, title,
+// and the layout of a box that a backend draws itself.
 #ifndef IMSGBOXLOGIC_HPP
 #define IMSGBOXLOGIC_HPP
 
 #include <cstdint>
+#include <cstddef>
 #include <functional>
+#include <string>
 #include <vector>
 
+#include "igeometry.hpp"
 #include "istring.hpp"
 
 class IWindow;
@@ -66,6 +70,65 @@ struct Layout {
   unsigned long escapeResult;
 };
 Layout layout(std::uint32_t flags);
+
+// --- the box a backend draws itself (X11) ----------------------------------------------------
+
+// The box's measures, in pixels: margins around and between its parts, the icon's square, the
+// buttons' least size and the room around a label, and the least width of the whole box.
+struct BoxMeasures {
+  static constexpr long margin = 12;
+  static constexpr long iconSize = 32;
+  static constexpr long iconGap = 12;      // between the icon and the text
+  static constexpr long buttonGap = 8;     // between two buttons
+  static constexpr long buttonMinWidth = 75;
+  static constexpr long buttonMinHeight = 23;
+  static constexpr long labelRoomX = 24;   // a label's width plus this is a button's
+  static constexpr long labelRoomY = 10;   // a line's height plus this is a button's
+  static constexpr long lineSpacing = 2;   // added to the font's line height
+  static constexpr long boxMinWidth = 180;
+  // The text is wrapped to five eighths of the screen's width less this, but never narrower
+  // than textMinWidth; it keeps this much of the screen's height free for the rest of the box.
+  static constexpr long textWidthLess = 100;
+  static constexpr long textMinWidth = 240;
+  static constexpr long screenHeightLess = 160;
+};
+
+// The width to wrap the text to, and the most lines it may take, on a screen of that size.
+long wrapWidth(long screenWidth);
+std::size_t maxLines(long screenHeight, long lineHeight);
+
+// Width in pixels of text[from, to) (whole UTF-8 characters), as the backend's font measures it.
+typedef std::function<long(const std::string& text, std::size_t from, std::size_t to)> Measure;
+
+// The text's lines for width: cut at line ends (a carriage return before one is dropped), then
+// wrapped at blanks; a word wider than the width is cut between characters. At most maxLines
+// lines: a text that goes on has ellipsis put after its last. The work is bounded by what is
+// kept, however long the text.
+std::vector<std::string> wrap(const std::string& text, long width, std::size_t maxLines,
+                              const Measure& measure, const std::string& ellipsis);
+
+// Where each part of the box goes, relative to the box, and where the box goes on the screen:
+// centred across, a third of the way down.
+struct BoxContent {
+  long lineHeight;      // the font's, with the spacing
+  std::size_t lineCount;
+  long textWidth;       // the widest line
+  long labelWidth;      // the widest button label
+  long labelHeight;     // the font's line height
+  std::size_t buttonCount;
+  bool hasIcon;
+};
+struct BoxGeometry {
+  IRectangle box;       // on the screen
+  IRectangle icon;      // empty without an icon
+  IRectangle text;
+  std::vector<IRectangle> buttons; // left to right
+};
+BoxGeometry boxGeometry(const IRectangle& screen, const BoxContent& content);
+
+// The window a box belongs to: owner when it is a window with a platform window of its own,
+// other than the desktop and the library's object window, which own nothing visible; else null.
+IWindow* owningWindow(IWindow* owner);
 
 // The raw result of a box's first button: the answer when no box can be shown.
 unsigned long firstButtonResult(std::uint32_t flags);

@@ -26,8 +26,8 @@ namespace {
 
 using IMessageBoxLogic::Layout;
 
-const int kMargin = 12, kIconSize = 32, kIconGap = 12, kButtonGap = 8;
-const int kMinButtonWidth = 75, kMinButtonHeight = 23;
+// The icon is drawn in its square (the box's layout puts it there).
+const int kIconSize = static_cast<int>(IMessageBoxLogic::BoxMeasures::iconSize);
 const IColor kFace(0xF0, 0xF0, 0xF0), kButtonFace(0xE1, 0xE1, 0xE1);
 
 // What the parts of a box share: the connection, the drawing helper, a GC for shapes and the
@@ -227,59 +227,46 @@ public:
   }
 
   void build(IWindow* owner, const std::string& text, const std::string& title) {
-    IRectangle screen = IX11::primaryMonitor(c_);
-    long maxTextWidth = std::max(240L, screen.width() * 5 / 8 - 100);
-    long lineHeight = IX11::Drawing::lineHeight(font_) + 2;
+    const IRectangle screen = IX11::primaryMonitor(c_);
+    const long lineHeight = IX11::Drawing::lineHeight(font_) + IMessageBoxLogic::BoxMeasures::lineSpacing;
     // No taller than the screen, so that the buttons stay on it.
-    std::size_t maxLines = static_cast<std::size_t>(std::max(1L, (screen.height() - 160) / lineHeight));
-    std::vector<std::string> lines = drawing_.wrap(font_, text, maxTextWidth, maxLines);
-    long textWidth = 1;
+    std::vector<std::string> lines = IMessageBoxLogic::wrap(
+        text, IMessageBoxLogic::wrapWidth(screen.width()),
+        IMessageBoxLogic::maxLines(screen.height(), lineHeight),
+        [this](const std::string& s, std::size_t from, std::size_t to) {
+          return drawing_.textWidth(font_, s, from, to);
+        },
+        IX11::Drawing::ellipsis(font_));
+    IMessageBoxLogic::BoxContent content{lineHeight, lines.size(), 1, 0,
+                                         IX11::Drawing::lineHeight(font_), layout_.buttons.size(),
+                                         layout_.icon != nullptr};
     for (const std::string& line : lines)
-      textWidth = std::max(textWidth, drawing_.textWidth(font_, line));
-    long textHeight = std::max(1L, static_cast<long>(lines.size()) * lineHeight);
-
-    long buttonWidth = kMinButtonWidth;
+      content.textWidth = std::max(content.textWidth, drawing_.textWidth(font_, line));
     for (const auto& button : layout_.buttons)
-      buttonWidth = std::max(buttonWidth, drawing_.textWidth(font_, button.label) + 24);
-    long buttonHeight = std::max<long>(kMinButtonHeight, IX11::Drawing::lineHeight(font_) + 10);
-    long count = static_cast<long>(layout_.buttons.size());
-    long rowWidth = count * buttonWidth + (count - 1) * kButtonGap;
-
-    long iconWidth = layout_.icon != nullptr ? kIconSize + kIconGap : 0;
-    long contentHeight = std::max<long>(layout_.icon != nullptr ? kIconSize : 0, textHeight);
-    long width = std::max(std::max(iconWidth + textWidth, rowWidth) + 2 * kMargin, 180L);
-    long height = kMargin + contentHeight + kMargin + buttonHeight + kMargin;
+      content.labelWidth = std::max(content.labelWidth, drawing_.textWidth(font_, button.label));
+    const IMessageBoxLogic::BoxGeometry geometry = IMessageBoxLogic::boxGeometry(screen, content);
+    const IRectangle& box = geometry.box;
 
     XSetWindowAttributes attributes;
     attributes.background_pixel = drawing_.pixel(kFace);
     attributes.event_mask = KeyPressMask | StructureNotifyMask;
-    top_ = XCreateWindow(d_, c_.root, static_cast<int>(screen.left() + (screen.width() - width) / 2),
-                         static_cast<int>(screen.top() + (screen.height() - height) / 3),
-                         static_cast<unsigned>(width), static_cast<unsigned>(height), 0,
+    top_ = XCreateWindow(d_, c_.root, static_cast<int>(box.left()), static_cast<int>(box.top()),
+                         static_cast<unsigned>(box.width()), static_cast<unsigned>(box.height()), 0,
                          CopyFromParent, InputOutput, CopyFromParent, CWBackPixel | CWEventMask,
                          &attributes);
     IX11::setName(c_, top_, title);
     IX11::setClass(c_, top_, "messagebox", "IMessageBox");
-    setProperties(owner, width, height);
+    setProperties(owner, box.width(), box.height());
     tools_.reset(new BoxTools{c_, drawing_, XCreateGC(d_, top_, 0, nullptr), font_, glyphFont_});
 
-    long textLeft = kMargin;
-    if (layout_.icon != nullptr) {
-      add(new IconPart(*tools_, top_, IRectangle(kMargin, kMargin, kMargin + kIconSize, kMargin + kIconSize),
-                       layout_.icon));
-      textLeft += kIconSize + kIconGap;
-    }
-    long textTop = kMargin + (contentHeight - textHeight) / 2;
-    add(new TextPart(*tools_, top_, IRectangle(IPoint(textLeft, textTop), ISize(textWidth, textHeight)),
-                     text, std::move(lines), lineHeight, (flags_ & IMessageBoxLogic::rightFlag) != 0));
-
-    long x = (width - rowWidth) / 2, y = height - kMargin - buttonHeight;
-    for (const auto& button : layout_.buttons) {
-      auto* part = new ButtonPart(*tools_, top_, IRectangle(IPoint(x, y), ISize(buttonWidth, buttonHeight)),
-                                  button.label);
+    if (layout_.icon != nullptr)
+      add(new IconPart(*tools_, top_, geometry.icon, layout_.icon));
+    add(new TextPart(*tools_, top_, geometry.text, text, std::move(lines), lineHeight,
+                     (flags_ & IMessageBoxLogic::rightFlag) != 0));
+    for (std::size_t i = 0; i < layout_.buttons.size(); ++i) {
+      auto* part = new ButtonPart(*tools_, top_, geometry.buttons[i], layout_.buttons[i].label);
       add(part);
       buttons_.push_back(part);
-      x += buttonWidth + kButtonGap;
     }
     markDefault();
     XMapSubwindows(d_, top_);
@@ -369,16 +356,16 @@ private:
     XChangeProperty(d_, top_, c_.atoms.netWmWindowType, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(&c_.atoms.netWmWindowTypeDialog), 1);
     Atom states[2] = {c_.atoms.netWmStateModal, c_.atoms.netWmStateAbove};
-    int stateCount = (flags_ & (IMessageBoxLogic::foregroundFlag | 0x1000)) ? 2 : 1;
+    // Kept above other windows when it is to come to the front, or to stop the whole system.
+    int stateCount =
+        (flags_ & (IMessageBoxLogic::foregroundFlag | IMessageBoxLogic::styleSystemModal)) ? 2 : 1;
     XChangeProperty(d_, top_, c_.atoms.netWmState, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(states), stateCount);
     long pid = static_cast<long>(getpid());
     XChangeProperty(d_, top_, c_.atoms.netWmPid, XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(&pid), 1);
-    // Transient for a real owner only: the desktop and the object window own nothing visible.
-    if (owner != nullptr && owner->handle().isValid() && owner != IWindow::desktopWindow() &&
-        !IWindowPrivate::isObjectWindow(owner))
-      XSetTransientForHint(d_, top_, static_cast<Window>(owner->handle().asUnsigned()));
+    if (IWindow* owning = IMessageBoxLogic::owningWindow(owner))
+      XSetTransientForHint(d_, top_, static_cast<Window>(owning->handle().asUnsigned()));
   }
 
   // The default button is the focused one, as with Windows' push buttons.
@@ -498,10 +485,9 @@ unsigned long IMessageBoxPlatform::show(IWindow* owner, const char* text, const 
   }
   IX11::Connection& connection = opened.connection;
   // As on Windows, a box whose owner window does not exist is refused.
-  if (owner != nullptr && owner->handle().isValid() && owner != IWindow::desktopWindow() &&
-      !IWindowPrivate::isObjectWindow(owner)) {
+  if (IWindow* owning = IMessageBoxLogic::owningWindow(owner)) {
     XWindowAttributes attributes;
-    if (!XGetWindowAttributes(connection.display, static_cast<Window>(owner->handle().asUnsigned()),
+    if (!XGetWindowAttributes(connection.display, static_cast<Window>(owning->handle().asUnsigned()),
                               &attributes)) {
       errno = EINVAL;
       IMessageBoxLogic::raiseShowFailure();

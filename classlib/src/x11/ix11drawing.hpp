@@ -94,19 +94,10 @@ public:
   // for text wider than 32,767 pixels, so text is measured in pieces that cannot.
   long textWidth(Face font, const std::string& text, std::size_t from = 0,
                  std::size_t to = std::string::npos) const;
-  // The byte length of the longest run of whole characters from `from` that is at most width
-  // wide; at least one character while any is left.
-  std::size_t fitting(Face font, const std::string& text, std::size_t from, long width) const;
   // Ascent plus descent.
   static long lineHeight(Face font) { return font.ascent() + font.descent(); }
   // What ends a text that is cut short: an ellipsis, or three dots in a core font without one.
   static std::string ellipsis(Face font);
-  // The text's lines for width: cut at line ends (a carriage return before one is dropped),
-  // then wrapped at blanks; a word wider than the width is cut between characters. At most
-  // maxLines lines: a text that goes on ends in an ellipsis. The work is bounded by what is
-  // kept, however long the text.
-  std::vector<std::string> wrap(Face font, const std::string& text, long width,
-                                std::size_t maxLines) const;
 
   // Draws text with its baseline starting at (x, y) into draw's drawable; only what falls
   // between clipLeft and clipRight is sent, in pieces whose glyph positions fit the protocol's
@@ -141,11 +132,6 @@ private:
 
 // The drawing helper of the shared connection; null when no display can be opened.
 Drawing* sharedDrawing();
-
-// The number of bytes of the UTF-8 character that starts at text[at] (1 for a stray byte).
-std::size_t characterLength(const std::string& text, std::size_t at);
-// The code point of the UTF-8 character that starts at text[at] (a stray byte as Latin-1).
-std::uint32_t codePoint(const std::string& text, std::size_t at);
 
 } // namespace IX11
 

@@ -1,8 +1,9 @@
 // The X11 drawing helper: density, font matching and the font cache (Xft, else the core
-// fonts), colours, and text measured, wrapped and drawn in pieces.
+// fonts), colours, and text measured and drawn in pieces.
 #include "x11/ix11drawing.hpp"
 
 #include "ifontname.hpp"
+#include "iutf8.hpp"
 #include "x11/ix11corefont.hpp"
 
 #include <fontconfig/fontconfig.h>
@@ -54,8 +55,8 @@ std::vector<XChar2b> coreCharacters(const XFontStruct* font, const std::string& 
                                     std::size_t from, std::size_t to) {
   std::vector<XChar2b> result;
   result.reserve(to - from);
-  for (std::size_t at = from; at < to; at += IX11::characterLength(text, at)) {
-    std::uint32_t c = IX11::codePoint(text, at);
+  for (std::size_t at = from; at < to; at += IUtf8::characterLength(text, at)) {
+    std::uint32_t c = IUtf8::codePoint(text, at);
     if (!hasCharacter(font, c))
       c = hasCharacter(font, plainCharacter(c)) ? plainCharacter(c) : '?';
     result.push_back(XChar2b{static_cast<unsigned char>(c >> 8), static_cast<unsigned char>(c & 0xFF)});
@@ -93,28 +94,6 @@ IX11::FontRequest IX11::fontRequest(const IFont& font, long density) {
   if (font.isBold())
     request.weight = std::max(request.weight, static_cast<int>(FC_WEIGHT_BOLD));
   return request;
-}
-
-std::size_t IX11::characterLength(const std::string& text, std::size_t at) {
-  unsigned char lead = static_cast<unsigned char>(text[at]);
-  std::size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-  if (at + length > text.size())
-    return 1;
-  for (std::size_t i = 1; i < length; ++i)
-    if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80)
-      return 1;
-  return length;
-}
-
-std::uint32_t IX11::codePoint(const std::string& text, std::size_t at) {
-  std::size_t length = characterLength(text, at);
-  unsigned char lead = static_cast<unsigned char>(text[at]);
-  if (length == 1)
-    return lead;
-  std::uint32_t c = lead & (0x7F >> length);
-  for (std::size_t i = 1; i < length; ++i)
-    c = (c << 6) | (static_cast<unsigned char>(text[at + i]) & 0x3F);
-  return c;
 }
 
 IX11::Drawing::Drawing(const Connection& connection)
@@ -247,7 +226,7 @@ long IX11::Drawing::textWidth(Face font, const std::string& text, std::size_t fr
   while (from < to) {
     std::size_t end = from;
     for (std::size_t n = 0; n < piece && end < to; ++n)
-      end += characterLength(text, end);
+      end += IUtf8::characterLength(text, end);
     end = std::min(end, to);
     if (font.core() != nullptr) {
       width += coreWidth(font.core(), text, from, end);
@@ -260,21 +239,6 @@ long IX11::Drawing::textWidth(Face font, const std::string& text, std::size_t fr
     from = end;
   }
   return width;
-}
-
-std::size_t IX11::Drawing::fitting(Face font, const std::string& text, std::size_t from,
-                                   long width) const {
-  std::size_t end = from;
-  long used = 0;
-  while (end < text.size()) {
-    std::size_t length = characterLength(text, end);
-    long advance = textWidth(font, text, end, end + length);
-    if (end > from && used + advance > width)
-      break;
-    used += advance;
-    end += length;
-  }
-  return end - from;
 }
 
 GC IX11::Drawing::coreGC(Drawable drawable) {
@@ -299,7 +263,7 @@ void IX11::Drawing::drawText(XftDraw* draw, const IColor& color, Face font, long
   for (std::size_t from = 0; from < text.size() && x < clipRight;) {
     std::size_t end = from;
     for (std::size_t n = 0; n < piece && end < text.size(); ++n)
-      end += characterLength(text, end);
+      end += IUtf8::characterLength(text, end);
     end = std::min(end, text.size());
     long width = textWidth(font, text, from, end);
     // Glyphs may reach a little beyond their advance (italics): one glyph's width of slack.
@@ -308,7 +272,8 @@ void IX11::Drawing::drawText(XftDraw* draw, const IColor& color, Face font, long
     if (x + width + font.maxAdvance() > clipLeft && x > -32000) {
       std::size_t length = end - from;
       if (x + width > 32000)
-        length = std::min(length, fitting(font, text, from, 32000 - x));
+        length = std::min(length, IUtf8::fittingLength(text, from, 32000 - x,
+            [&](const std::string& t, std::size_t a, std::size_t b) { return textWidth(font, t, a, b); }));
       if (gc != nullptr) {
         std::vector<XChar2b> characters = coreCharacters(font.core(), text, from, from + length);
         XDrawString16(display_, XftDrawDrawable(draw), gc, static_cast<int>(x), static_cast<int>(y),
@@ -322,59 +287,6 @@ void IX11::Drawing::drawText(XftDraw* draw, const IColor& color, Face font, long
     x += width;
     from = end;
   }
-}
-
-std::vector<std::string> IX11::Drawing::wrap(Face font, const std::string& text, long width,
-                                             std::size_t maxLines) const {
-  std::vector<std::string> result;
-  const long blank = textWidth(font, " ");
-  auto full = [&] { return result.size() > maxLines; };
-  std::size_t start = 0;
-  while (!full()) {
-    std::size_t end = text.find('\n', start);
-    std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    if (!line.empty() && line.back() == '\r')
-      line.pop_back();
-    std::string current;
-    long currentWidth = 0;
-    for (std::size_t pos = 0; pos <= line.size() && !full();) {
-      std::size_t space = line.find(' ', pos);
-      std::size_t wordEnd = space == std::string::npos ? line.size() : space;
-      long wordWidth = textWidth(font, line, pos, wordEnd);
-      long candidate = current.empty() ? wordWidth : currentWidth + blank + wordWidth;
-      if (candidate <= width || (current.empty() && wordEnd == pos)) {
-        if (!current.empty())
-          current += ' ';
-        current.append(line, pos, wordEnd - pos);
-        currentWidth = candidate;
-      } else {
-        if (!current.empty())
-          result.push_back(current);
-        // An over-wide word is cut into pieces that fit, never inside a character.
-        std::size_t from = pos;
-        while (wordWidth > width && wordEnd - from > 1 && !full()) {
-          std::size_t fits = fitting(font, line, from, width);
-          result.push_back(line.substr(from, fits));
-          from += fits;
-          wordWidth = textWidth(font, line, from, wordEnd);
-        }
-        current = line.substr(from, wordEnd - from);
-        currentWidth = wordWidth;
-      }
-      if (space == std::string::npos)
-        break;
-      pos = space + 1;
-    }
-    result.push_back(current);
-    if (end == std::string::npos)
-      break;
-    start = end + 1;
-  }
-  if (result.size() > maxLines) {
-    result.resize(maxLines);
-    result.back() += ellipsis(font);
-  }
-  return result;
 }
 
 void IX11::Drawing::fill(XftDraw* draw, const IColor& color, const IRectangle& rect) {
