@@ -17,36 +17,13 @@
 #include "iapplication.hpp"
 #include "iframe.hpp"
 #include "quietlogger.hpp"
+#include "x11probe.hpp"
 
 namespace {
 
-// The test's own connection: what the X server holds, as another client sees it.
-class Probe {
+// The test's own connection, with what a window manager adds.
+class Probe : public X11Probe {
 public:
-  Probe() : d_(XOpenDisplay(nullptr)) {}
-  ~Probe() {
-    if (d_ != nullptr)
-      XCloseDisplay(d_);
-  }
-  Display* display() const { return d_; }
-  Window root() const { return DefaultRootWindow(d_); }
-
-  std::vector<unsigned long> property(Window w, const char* name, Atom type) const {
-    Atom actual;
-    int format;
-    unsigned long count, after;
-    unsigned char* data = nullptr;
-    std::vector<unsigned long> result;
-    if (XGetWindowProperty(d_, w, XInternAtom(d_, name, False), 0, 1024, False, type, &actual,
-                           &format, &count, &after, &data) == Success && data != nullptr &&
-        format == 32) {
-      const unsigned long* values = reinterpret_cast<const unsigned long*>(data);
-      result.assign(values, values + count);
-    }
-    if (data != nullptr)
-      XFree(data);
-    return result;
-  }
   bool managed(Window w) const {
     std::vector<unsigned long> clients = property(root(), "_NET_CLIENT_LIST", XA_WINDOW);
     return std::find(clients.begin(), clients.end(), w) != clients.end();
@@ -54,15 +31,6 @@ public:
   bool hasState(Window w, const char* state) const {
     std::vector<unsigned long> states = property(w, "_NET_WM_STATE", XA_ATOM);
     return std::find(states.begin(), states.end(), XInternAtom(d_, state, False)) != states.end();
-  }
-  // The window's rectangle on the root window.
-  IRectangle onRoot(Window w) const {
-    XWindowAttributes a;
-    int x = 0, y = 0;
-    Window child;
-    if (!XGetWindowAttributes(d_, w, &a) || !XTranslateCoordinates(d_, w, root(), 0, 0, &x, &y, &child))
-      return IRectangle();
-    return IRectangle(IPoint(x, y), ISize(a.width, a.height));
   }
   // What a person sees of the window: the root window's child that holds it, border included.
   IRectangle decorated(Window w) const {
@@ -82,9 +50,6 @@ public:
       return IRectangle();
     return IRectangle(IPoint(a.x, a.y), ISize(a.width + 2 * a.border_width, a.height + 2 * a.border_width));
   }
-
-private:
-  Display* d_;
 };
 
 Window xOf(const IWindow& w) { return static_cast<Window>(w.handle().asUnsigned()); }

@@ -42,6 +42,7 @@
 #include "istatictext.hpp"
 #include "iwindowdriver.hpp"
 #include "quietlogger.hpp"
+#include "x11probe.hpp"
 #include "x11/ix11drawing.hpp"
 
 namespace {
@@ -134,17 +135,8 @@ const IResourceTable kTable(kResources, sizeof kResources / sizeof kResources[0]
 
 // --- the test's own view of the server ------------------------------------------------------
 
-class Probe {
+class Probe : public X11Probe {
 public:
-  Probe() : d_(XOpenDisplay(nullptr)) {}
-  ~Probe() {
-    if (d_ != nullptr)
-      XCloseDisplay(d_);
-  }
-  Display* display() const { return d_; }
-  Window root() const { return DefaultRootWindow(d_); }
-  Atom atom(const char* name) const { return XInternAtom(d_, name, False); }
-
   std::string name(Window w) const {
     Atom type;
     int format;
@@ -198,37 +190,10 @@ public:
         result.push_back(found);
     return result;
   }
-  // The window's rectangle on the root window.
-  IRectangle onRoot(Window w) const {
-    XWindowAttributes a;
-    int x = 0, y = 0;
-    Window child;
-    if (!XGetWindowAttributes(d_, w, &a) || !XTranslateCoordinates(d_, w, root(), 0, 0, &x, &y, &child))
-      return IRectangle();
-    return IRectangle(IPoint(x, y), ISize(a.width, a.height));
-  }
   int mapState(Window w) const {
     XWindowAttributes a;
     return XGetWindowAttributes(d_, w, &a) ? a.map_state : -1;
   }
-  std::vector<unsigned long> property(Window w, const char* name, Atom type) const {
-    Atom actual;
-    int format;
-    unsigned long count, after;
-    unsigned char* data = nullptr;
-    std::vector<unsigned long> result;
-    if (XGetWindowProperty(d_, w, atom(name), 0, 1 << 20, False, type, &actual, &format, &count,
-                           &after, &data) == Success && data != nullptr && format == 32) {
-      const unsigned long* values = reinterpret_cast<const unsigned long*>(data);
-      result.assign(values, values + count);
-    }
-    if (data != nullptr)
-      XFree(data);
-    return result;
-  }
-
-private:
-  Display* d_;
 };
 
 // What the screen shows in a rectangle, as 0xRRGGBB.

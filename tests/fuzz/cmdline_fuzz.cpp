@@ -12,17 +12,23 @@ namespace {
 
 using Args = std::vector<std::string>;
 
-// The command line of program and arguments, each argument quoted.
-std::string quotedLine(const std::string& program, const Args& arguments) {
-  Args quoted;
-  for (const std::string& a : arguments)
-    quoted.push_back(IProcess::quoteArgument(a));
-  std::vector<const char*> elements{program.c_str()};
-  for (const std::string& q : quoted)
-    elements.push_back(q.c_str());
-  elements.push_back(nullptr);
-  return IProcess::commandLine(elements.data());
-}
+// The elements of an exec call: the program's path, then its arguments quoted by the round-trip
+// rule (quote) or as they are; with a null pointer after the last, as the calls take them.
+class Elements {
+public:
+  Elements(const std::string& program, const Args& arguments, bool quote) : strings_{program} {
+    for (const std::string& a : arguments)
+      strings_.push_back(quote ? IProcess::quoteArgument(a) : a);
+    for (const std::string& e : strings_)
+      pointers_.push_back(e.c_str());
+    pointers_.push_back(nullptr);
+  }
+  const char* const* get() const { return pointers_.data(); }
+
+private:
+  Args strings_;
+  std::vector<const char*> pointers_;
+};
 
 } // namespace
 
@@ -35,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(!split.empty());
   FUZZ_CHECK(split[0].find('"') == std::string::npos);
   if (input.find('\0') == std::string::npos) // elements are C strings
-    FUZZ_CHECK(IProcess::splitCommandLine(quotedLine(split[0], Args(split.begin() + 1, split.end()))) == split);
+    FUZZ_CHECK(IProcess::splitCommandLine(IProcess::commandLine(
+                   Elements(split[0], Args(split.begin() + 1, split.end()), true).get())) == split);
 
   // The input as elements, cut at its zero bytes (elements are C strings): the first is the
   // program's path, the rest its arguments.
@@ -52,27 +59,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Args arguments(elements.begin() + 1, elements.end());
 
   // Quoted, the arguments come back after any program path, quotes in it or not ...
-  Args quoted;
-  for (const std::string& a : arguments)
-    quoted.push_back(IProcess::quoteArgument(a));
-  std::vector<const char*> pointers{program.c_str()};
-  for (const std::string& q : quoted)
-    pointers.push_back(q.c_str());
-  pointers.push_back(nullptr);
-  FUZZ_CHECK(IProcess::passedArguments(pointers.data()) == arguments);
+  const Elements quoted(program, arguments, true);
+  FUZZ_CHECK(IProcess::passedArguments(quoted.get()) == arguments);
   // ... and so does the program path when it holds no quote, as no Windows file name does.
   if (program.find('"') == std::string::npos)
-    FUZZ_CHECK(IProcess::splitCommandLine(IProcess::commandLine(pointers.data())) == elements);
+    FUZZ_CHECK(IProcess::splitCommandLine(IProcess::commandLine(quoted.get())) == elements);
 
   // Unquoted, the later elements are text: what they give equals the split of their line.
-  std::vector<const char*> raw{program.c_str()};
-  for (const std::string& a : arguments)
-    raw.push_back(a.c_str());
-  raw.push_back(nullptr);
+  const Elements raw(program, arguments, false);
   std::string text = "p";
   for (const std::string& a : arguments)
     text += ' ' + a;
   const Args textSplit = IProcess::splitCommandLine(text);
-  FUZZ_CHECK(IProcess::passedArguments(raw.data()) == Args(textSplit.begin() + 1, textSplit.end()));
+  FUZZ_CHECK(IProcess::passedArguments(raw.get()) == Args(textSplit.begin() + 1, textSplit.end()));
   return 0;
 }

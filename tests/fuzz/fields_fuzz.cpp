@@ -37,6 +37,21 @@ unsigned long separatingCommas(const std::string& text) {
   return count;
 }
 
+// The fields of text as held in held: one more than its separating commas, and joined with
+// commas they give the text back.
+void checkFields(const IString& held, const std::string& text) {
+  const std::vector<IString> fields = held.fields(",");
+  FUZZ_CHECK(fields.size() == separatingCommas(text) + 1);
+  FUZZ_CHECK(fields.size() == held.occurrencesOf(",") + 1);
+  std::string joined;
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    if (i > 0)
+      joined += ',';
+    joined.append(fields[i].c_str(), fields[i].length());
+  }
+  FUZZ_CHECK(joined == text);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -45,29 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string argumentString = input.substr(0, input.find('\0'));
   FUZZ_CHECK(IString::isDBCS() == !leadBytes().empty());
 
-  const IString arguments(argumentString.c_str());
-  const std::vector<IString> fields = arguments.fields(",");
-  FUZZ_CHECK(fields.size() == separatingCommas(argumentString) + 1);
-  FUZZ_CHECK(fields.size() == arguments.occurrencesOf(",") + 1);
-  std::string joined;
-  for (std::size_t i = 0; i < fields.size(); ++i) {
-    if (i > 0)
-      joined += ',';
-    joined.append(fields[i].c_str(), fields[i].length());
-  }
-  FUZZ_CHECK(joined == argumentString);
-
+  checkFields(IString(argumentString.c_str()), argumentString);
   // The same text held with its zero bytes: lengths count, not terminators.
-  const IString held(input.data(), static_cast<unsigned long>(input.size()));
-  const std::vector<IString> heldFields = held.fields(",");
-  FUZZ_CHECK(heldFields.size() == separatingCommas(input) + 1);
-  FUZZ_CHECK(heldFields.size() == held.occurrencesOf(",") + 1);
-  std::string heldJoined;
-  for (std::size_t i = 0; i < heldFields.size(); ++i) {
-    if (i > 0)
-      heldJoined += ',';
-    heldJoined.append(heldFields[i].c_str(), heldFields[i].length());
-  }
-  FUZZ_CHECK(heldJoined == input);
+  checkFields(IString(input.data(), static_cast<unsigned long>(input.size())), input);
   return 0;
 }

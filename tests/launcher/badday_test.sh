@@ -11,18 +11,7 @@ set -u
 launcher_script=$0
 source "$(dirname "$0")/lib.sh"
 
-install_quillet
-if [ "$platform" = win ]; then
-  cp "$LANYARD" "$app/lanyard.dll"
-  export WINEPREFIX=$QUILLET_RIG_DIR/prefix WINEDEBUG=-all
-  "$rig/wine-run" reg add "HKLM\\$key" /v RuntimeLib /d "$(windows_path "$JVMSTUB_DIR")\\jvm.dll" /f "$REG_VIEW" >/dev/null 2>&1
-  "$rig/wine-run" reg add "HKLM\\$key" /v JavaHome /d 'C:\Obel\jre' /f "$REG_VIEW" >/dev/null 2>&1
-else
-  cp "$LANYARD" "$app/liblanyard.so"
-  cp "$STARTER_JAR" "$run/dorn.quillet.jar"
-  export IREGISTRY=$work/registry.reg
-  "$QUILLET_SOURCE_DIR/tools/quillet-register" "$JDK_HOME" "$IREGISTRY" >/dev/null
-fi
+install_in_process
 
 # quillet MODE [--close-in] [--close-out] [--close-err] [ARG...]: starts quillet in the run
 # folder with the application ending as MODE says (QUILLET_TEST_MODE on Linux, JVMSTUB_START

@@ -22,3 +22,23 @@ install_quillet() {
   cp "$QUILLET" "$(dirname "$QUILLET")/KORBMSGS.MSG" "$app/"
   key='SOFTWARE\Obel\DornTools\Java2 Runtime Environment\1.6'
 }
+
+# quillet as install_quillet leaves it, with its bridge beside it, the application in the run
+# folder and its runtime registered: the real JDK on Linux (registry file $IREGISTRY), the
+# jvm.dll stand-in under Wine. Sets test_dir, the run folder as the application sees it.
+install_in_process() {
+  install_quillet
+  if [ "$platform" = win ]; then
+    cp "$LANYARD" "$app/lanyard.dll"
+    export WINEPREFIX=$QUILLET_RIG_DIR/prefix WINEDEBUG=-all
+    "$rig/wine-run" reg add "HKLM\\$key" /v RuntimeLib /d "$(windows_path "$JVMSTUB_DIR")\\jvm.dll" /f "$REG_VIEW" >/dev/null 2>&1
+    "$rig/wine-run" reg add "HKLM\\$key" /v JavaHome /d 'C:\Obel\jre' /f "$REG_VIEW" >/dev/null 2>&1
+    test_dir=$(windows_path "$run")
+  else
+    cp "$LANYARD" "$app/liblanyard.so"
+    cp "$STARTER_JAR" "$run/dorn.quillet.jar"
+    export IREGISTRY=$work/registry.reg
+    "$QUILLET_SOURCE_DIR/tools/quillet-register" "$JDK_HOME" "$IREGISTRY" >/dev/null
+    test_dir=$run
+  fi
+}

@@ -66,12 +66,8 @@ expect_drawn_box() { # TITLE EXPECTED SCREENSHOT_NAME
   driver press --title "$1" --button OK >/dev/null || fail "could not press OK"
 }
 
-not_installed="title: Quillet
-icon: error
-text: The Obel Java v6 environment has not yet been installed on your system.No previous Obel Java version found.
-text: Please refer to the Web site where you got Quillet from to find instructions on how
-text:  to obtain the Obel Java Runtime environment. This package is required by Quillet.
-button: OK (default)"
+source "$rig/boxes.sh"
+not_installed=$not_installed_box
 
 begin "not installed: the box in the server's core fonts"
 start "$work/empty.reg" core

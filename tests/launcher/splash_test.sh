@@ -14,20 +14,7 @@ launcher_script=$0
 source "$(dirname "$0")/lib.sh"
 
 # --- the installation and the registry -----------------------------------------------------------
-install_quillet
-if [ "$platform" = win ]; then
-  cp "$LANYARD" "$app/lanyard.dll"
-  export WINEPREFIX=$QUILLET_RIG_DIR/prefix WINEDEBUG=-all
-  "$rig/wine-run" reg add "HKLM\\$key" /v RuntimeLib /d "$(windows_path "$JVMSTUB_DIR")\\jvm.dll" /f "$REG_VIEW" >/dev/null 2>&1
-  "$rig/wine-run" reg add "HKLM\\$key" /v JavaHome /d 'C:\Obel\jre' /f "$REG_VIEW" >/dev/null 2>&1
-  test_dir=$(windows_path "$run")
-else
-  cp "$LANYARD" "$app/liblanyard.so"
-  cp "$STARTER_JAR" "$run/dorn.quillet.jar"
-  export IREGISTRY=$work/registry.reg
-  "$QUILLET_SOURCE_DIR/tools/quillet-register" "$JDK_HOME" "$IREGISTRY" >/dev/null
-  test_dir=$run
-fi
+install_in_process
 
 # Starts quillet from its folder in the run folder, as a shortcut would; paced by the files of
 # the start class (main-started, release-main, release-setrc, setrc-done, release-exit).

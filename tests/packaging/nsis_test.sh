@@ -174,12 +174,8 @@ await_end() { # SECONDS: true once quillet ended
 }
 
 begin "no Java runtime: the not-installed message"
-expected="title: Quillet
-icon: error
-text: The Obel Java v6 environment has not yet been installed on your system.No previous Obel Java version found.
-text: Please refer to the Web site where you got Quillet from to find instructions on how
-text:  to obtain the Obel Java Runtime environment. This package is required by Quillet.
-button: OK (default)"
+source "$rig/boxes.sh"
+expected=$not_installed_box
 if [ -f "$dir/quillet.exe" ]; then
   start_quillet
   got=$("$rig/boxdriver" wait --title Quillet --timeout 60)

@@ -274,19 +274,10 @@ private:
   // (not yet mapped, or withdrawn) has its corner where the frame's corner goes: its client
   // window moves with the new decorations. A held one stays where it is and its frame grows.
   void readExtents() {
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    bool ok = XGetWindowProperty(display_, xwindow_, connection_.atoms.netFrameExtents, 0, 4, False,
-                                 XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
-              data != nullptr && format == 32;
-    // Format 32 travels as longs.
+    const std::vector<unsigned long> items = IX11::propertyItems(
+        display_, xwindow_, connection_.atoms.netFrameExtents, XA_CARDINAL, 4);
     IFrameExtents::Extents old = extents_;
-    extents_ = IFrameExtents::fromProperty(
-        ok ? reinterpret_cast<const unsigned long*>(data) : nullptr, ok ? count : 0);
-    if (data != nullptr)
-      XFree(data);
+    extents_ = IFrameExtents::fromProperty(items.empty() ? nullptr : items.data(), items.size());
     if (!reparented_)
       rect_ = rect_.movedBy(extents_.left - old.left, extents_.top - old.top);
   }
@@ -295,42 +286,22 @@ private:
   bool windowManagerSupports(Atom feature) const {
     if (!windowManagerRuns())
       return false;
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    bool found = false;
-    if (XGetWindowProperty(display_, connection_.root, connection_.atoms.netSupported, 0, 4096,
-                           False, XA_ATOM, &type, &format, &count, &after, &data) == Success &&
-        data != nullptr && format == 32) {
-      const unsigned long* atoms = reinterpret_cast<const unsigned long*>(data);
-      found = std::find(atoms, atoms + count, feature) != atoms + count;
-    }
-    if (data != nullptr)
-      XFree(data);
-    return found;
+    const std::vector<unsigned long> atoms = IX11::propertyItems(
+        display_, connection_.root, connection_.atoms.netSupported, XA_ATOM, 4096);
+    return std::find(atoms.begin(), atoms.end(), feature) != atoms.end();
   }
 
   // Whether an EWMH window manager runs: its check window names itself.
   bool windowManagerRuns() const {
-    auto checkWindow = [&](Window w, Window& result) {
-      Atom type = None;
-      int format = 0;
-      unsigned long count = 0, after = 0;
-      unsigned char* data = nullptr;
-      bool ok = XGetWindowProperty(display_, w, connection_.atoms.netSupportingWmCheck, 0, 1, False,
-                                   XA_WINDOW, &type, &format, &count, &after, &data) == Success &&
-                data != nullptr && format == 32 && count == 1;
-      if (ok)
-        result = static_cast<Window>(*reinterpret_cast<unsigned long*>(data));
-      if (data != nullptr)
-        XFree(data);
-      return ok;
+    auto checkWindow = [&](Window w) {
+      const std::vector<unsigned long> items = IX11::propertyItems(
+          display_, w, connection_.atoms.netSupportingWmCheck, XA_WINDOW, 1);
+      return items.size() == 1 ? static_cast<Window>(items[0]) : Window(None);
     };
-    Window child = None, self = None;
-    return checkWindow(connection_.root, child) && child != None && checkWindow(child, self) &&
-           self == child;
+    const Window child = checkWindow(connection_.root);
+    return child != None && checkWindow(child) == child;
   }
+
 
   void addSkipTaskbarState() {
     Atom state = connection_.atoms.netWmStateSkipTaskbar;
@@ -340,22 +311,11 @@ private:
   }
 
   bool hasState(Atom wanted) const {
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    bool found = false;
-    if (XGetWindowProperty(display_, xwindow_, connection_.atoms.netWmState, 0, 64, False, XA_ATOM,
-                           &type, &format, &count, &after, &data) == Success &&
-        data != nullptr && format == 32) {
-      const unsigned long* atoms = reinterpret_cast<const unsigned long*>(data);
-      for (unsigned long i = 0; i < count && !found; ++i)
-        found = atoms[i] == wanted;
-    }
-    if (data != nullptr)
-      XFree(data);
-    return found;
+    const std::vector<unsigned long> states =
+        IX11::propertyItems(display_, xwindow_, connection_.atoms.netWmState, XA_ATOM, 64);
+    return std::find(states.begin(), states.end(), wanted) != states.end();
   }
+
 
   // The close box: a system command first, as on Windows; unless a handler takes it, the
   // default close. A disabled frame takes no input, so its close box does nothing.

@@ -5,6 +5,7 @@
 #include <X11/Xlib.h>
 
 #include <string>
+#include <vector>
 
 #include "igeometry.hpp"
 
@@ -47,6 +48,11 @@ void setClass(const Connection& connection, Window window, const char* instance,
               const char* className);
 // The window's _NET_WM_NAME, else its WM_NAME; empty for none.
 std::string windowName(const Connection& connection, Window window);
+
+// A property of 32-bit items (atoms, windows, cardinals) of window, at most most of them;
+// empty when the window has none of that type (Xlib hands format 32 over as longs).
+std::vector<unsigned long> propertyItems(Display* display, Window window, Atom property,
+                                         Atom type, long most);
 
 // The primary monitor: RandR's primary output, else the first Xinerama screen, else the root
 // window (whose size spans every monitor). The desktop window is this rectangle, as on Windows,

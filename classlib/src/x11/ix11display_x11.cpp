@@ -95,6 +95,24 @@ void IX11::closePrivate(Connection& connection) {
   connection.display = nullptr;
 }
 
+std::vector<unsigned long> IX11::propertyItems(Display* display, Window window, Atom property,
+                                               Atom type, long most) {
+  Atom actual = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  std::vector<unsigned long> items;
+  if (XGetWindowProperty(display, window, property, 0, most, False, type, &actual, &format, &count,
+                         &after, &data) == Success &&
+      data != nullptr && format == 32) {
+    const unsigned long* values = reinterpret_cast<const unsigned long*>(data);
+    items.assign(values, values + count);
+  }
+  if (data != nullptr)
+    XFree(data);
+  return items;
+}
+
 std::string IX11::displayName() {
   std::string name;
   ISystem::environmentValue("DISPLAY", name);
