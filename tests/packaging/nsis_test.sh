@@ -58,9 +58,13 @@ menu="$drive/ProgramData/Microsoft/Windows/Start Menu/Programs"
 user_temp=$(cd "$drive/users" && ls -d */Temp | head -n 1)
 
 # What the prefix holds: its files (the user's temporary folder aside) and its registry keys.
+# Wine's font tables aside: Wine writes them afresh whenever a program starts with another ANSI
+# code page than the one before (quillet declares UTF-8), which is Wine's bookkeeping, not the
+# installer's.
 snapshot() { # NAME
   (cd "$drive" && find . -path "./users/$user_temp" -prune -o -printf '%y %p\n' | sort) >"$work/$1.files"
-  cat "$WINEPREFIX/system.reg" "$WINEPREFIX/user.reg" | sed -n 's/^\(\[[^]]*\]\).*/\1/p' | sort -u >"$work/$1.keys"
+  cat "$WINEPREFIX/system.reg" "$WINEPREFIX/user.reg" | sed -n 's/^\(\[[^]]*\]\).*/\1/p' |
+    grep -v '\\\\CurrentVersion\\\\Fonts\]$' | sort -u >"$work/$1.keys"
 }
 snapshot before
 
