@@ -155,10 +155,18 @@ private:
       return ((value * maximum + 127) / 255) << shift;
     };
     int rs = shiftOf(visual->red_mask), gs = shiftOf(visual->green_mask), bs = shiftOf(visual->blue_mask);
+    // The common screen takes the picture's own 0xRRGGBB: opaque pixels need no arithmetic,
+    // which otherwise costs more than a millisecond for a splash picture, on the start's path.
+    const bool sameLayout = trueColor && visual->red_mask == 0xFF0000 &&
+                            visual->green_mask == 0xFF00 && visual->blue_mask == 0xFF;
     converted_.resize(image_->pixels.size());
     for (std::size_t i = 0; i < converted_.size(); ++i) {
       std::uint32_t p = image_->pixels[i];
       unsigned a = p >> 24;
+      if (sameLayout && a == 0xFF) {
+        converted_[i] = p & 0xFFFFFF;
+        continue;
+      }
       auto blend = [&](unsigned shift, unsigned background) {
         return (((p >> shift) & 0xFF) * a + background * (255 - a) + 127) / 255;
       };
