@@ -18,7 +18,6 @@
 #include "icolor.hpp"
 #include "ifont.hpp"
 #include "igeometry.hpp"
-#include "itextwidths.hpp"
 #include "x11/ix11display.hpp"
 
 namespace IX11 {
@@ -108,8 +107,6 @@ public:
   void fill(XftDraw* draw, const IColor& color, const IRectangle& rect);
 
 private:
-  // textWidth without the cache: measured in pieces.
-  long measuredWidth(Face font, const std::string& text, std::size_t from, std::size_t to) const;
   // Characters per piece so that no piece is wider than 16 bits can count.
   static std::size_t pieceLength(Face font);
   // The core font's width of text[from, to) and the GC that draws with core fonts.
@@ -131,7 +128,6 @@ private:
   GC coreGC_ = nullptr;
 
   std::map<std::uint32_t, XftColor> colors_;
-  mutable ITextWidths widths_; // of whole texts
 };
 
 // The drawing helper of the shared connection; null when no display can be opened.

@@ -220,15 +220,6 @@ long IX11::Drawing::textWidth(Face font, const std::string& text, std::size_t fr
                               std::size_t to) const {
   if (!font)
     return 0;
-  if (from == 0 && to >= text.size()) {
-    const void* key = font.xft() != nullptr ? static_cast<const void*>(font.xft()) : font.core();
-    return widths_.width(key, text, [&] { return measuredWidth(font, text, 0, text.size()); });
-  }
-  return measuredWidth(font, text, from, to);
-}
-
-long IX11::Drawing::measuredWidth(Face font, const std::string& text, std::size_t from,
-                                  std::size_t to) const {
   to = std::min(to, text.size());
   std::size_t piece = pieceLength(font);
   long width = 0;
