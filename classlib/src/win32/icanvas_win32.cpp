@@ -6,9 +6,9 @@ namespace {
 
 using namespace IWin32;
 
-class Win32CanvasDriver : public Window<IWindowDriver> {
+class Win32CanvasDriver : public Driver<IWindowDriver> {
 public:
-  Win32CanvasDriver(IWindow& canvas, IWindow& parent, const IRectangle& initial) : Window(canvas) {
+  Win32CanvasDriver(IWindow& canvas, IWindow& parent, const IRectangle& initial) : Driver(canvas) {
     create(0, canvasClass, "", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, placementOf(initial),
            hwndOf(parent.handle()), "ICanvas::ICanvas(unsigned long,IWindow*,IWindow*,const IRectangle&)",
            __LINE__);

@@ -18,19 +18,19 @@ UINT formatFor(IStaticText::Alignment alignment) {
   return horizontal[index % 3] | vertical[index / 3];
 }
 
-class Win32TextDriver : public Window<ITextDriver> {
+class Win32TextDriver : public Driver<ITextDriver> {
 public:
   Win32TextDriver(IWindow& control, IWindow& parent, const IRectangle& initial,
                   const char* className, long marginX, long marginY, const char* function,
                   unsigned long line)
-      : Window(control), marginX_(marginX), marginY_(marginY) {
+      : Driver(control), marginX_(marginX), marginY_(marginY) {
     create(0, className, "", WS_CHILD | WS_CLIPSIBLINGS, placementOf(initial),
            hwndOf(parent.handle()), function, line);
   }
 
   void setText(const IString& text) override {
     text_ = text;
-    Window::setText(text);
+    Driver::setText(text);
   }
 
   void setAlignment(IStaticText::Alignment alignment) override {
@@ -73,11 +73,11 @@ private:
   long marginX_, marginY_;
 };
 
-class Win32BitmapDriver : public Window<IWindowDriver> {
+class Win32BitmapDriver : public Driver<IWindowDriver> {
 public:
   Win32BitmapDriver(IWindow& control, IWindow& parent, const IBitmapHandle& bitmap,
                     const IRectangle& initial)
-      : Window(control), bitmap_(reinterpret_cast<HBITMAP>(bitmap.asUnsigned())) {
+      : Driver(control), bitmap_(reinterpret_cast<HBITMAP>(bitmap.asUnsigned())) {
     create(0, bitmapClass, "", WS_CHILD | WS_CLIPSIBLINGS, placementOf(initial),
            hwndOf(parent.handle()), "IBitmapControl::IBitmapControl(unsigned long,IWindow*,IWindow*,...)",
            __LINE__);

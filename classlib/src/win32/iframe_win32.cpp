@@ -45,11 +45,11 @@ const DpiCalls& dpiCalls() {
   return calls;
 }
 
-class Win32FrameDriver : public Window<IFrameDriver> {
+class Win32FrameDriver : public Driver<IFrameDriver> {
 public:
   Win32FrameDriver(IFrameWindow& frame, const IString& title, const IFrameWindow::Style& style,
                    const ISize& size)
-      : Window(frame) {
+      : Driver(frame) {
     DWORD bits = windowStyleFor(style);
     // CW_USEDEFAULT is for overlapped windows only; a popup frame starts at the origin.
     int origin = (bits & WS_POPUP) ? 0 : CW_USEDEFAULT;
@@ -118,7 +118,12 @@ public:
   }
 
 protected:
-  void destroyed(HWND frame) override { IWin32::setAccelerators(frame, nullptr); }
+  LRESULT message(HWND frame, UINT msg, WPARAM wParam, LPARAM lParam) override {
+    // The loop no longer translates keys for a frame that is gone.
+    if (msg == WM_NCDESTROY)
+      IWin32::setAccelerators(frame, nullptr);
+    return Driver::message(frame, msg, wParam, lParam);
+  }
 };
 
 } // namespace

@@ -1,9 +1,8 @@
-// Win32 backend of the window toolkit: the window classes and procedure, the message-only
-// object window, posting with PostMessageA, the desktop and the thread's message loop.
+// Win32 backend of the window toolkit: the window classes, the message-only object window,
+// posting with PostMessageA, the desktop and the thread's message loop with its accelerators.
 #include "win32/iwin32window.hpp"
 
 #include <atomic>
-#include <exception>
 #include <mutex>
 #include <vector>
 
@@ -28,10 +27,6 @@ namespace {
 
 using namespace IWin32;
 
-// An exception must not unwind through user32's frames (the dispatcher is not built with our
-// unwinder): the window procedure keeps it, and the loop rethrows it after DispatchMessageA.
-thread_local std::exception_ptr pendingException;
-
 std::atomic<DWORD> loopThread{0};
 std::atomic<bool> exitRequested{false};
 
@@ -45,36 +40,11 @@ std::vector<Accelerators>& acceleratorTables() {
   return *tables;
 }
 
-LRESULT CALLBACK windowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  try {
-    if (message == WM_NCCREATE) {
-      auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    if (MessageTarget* target = targetOf(hwnd))
-      return target->message(hwnd, message, wParam, lParam);
-    // The object window (and the desktop's stand-ins) have no driver: commands still reach
-    // their handlers.
-    if (message == WM_COMMAND || message == WM_SYSCOMMAND) {
-      if (IWindow* window = IWindow::windowWithHandle(handleOf(hwnd))) {
-        bool handled = message == WM_COMMAND ? window->dispatchCommand(LOWORD(wParam))
-                                             : window->dispatchSystemCommand(LOWORD(wParam));
-        if (handled)
-          return 0;
-      }
-    }
-  } catch (...) {
-    keepPendingException();
-    return 0;
-  }
-  return DefWindowProcA(hwnd, message, wParam, lParam);
-}
-
 void registerClass(const char* name, UINT style) {
   WNDCLASSEXA windowClass = {};
   windowClass.cbSize = sizeof windowClass;
   windowClass.style = style;
-  windowClass.lpfnWndProc = windowProcedure;
+  windowClass.lpfnWndProc = DriverBase::procedure;
   windowClass.hInstance = thisModule();
   windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
   windowClass.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
@@ -130,51 +100,6 @@ void IWin32::registerClasses() {
     registerClass(bitmapClass, CS_HREDRAW | CS_VREDRAW);
     registerClass(objectClass, 0);
   });
-}
-
-IWin32::MessageTarget* IWin32::targetOf(HWND hwnd) {
-  // Only this module's classes carry a driver in their user data (the other module's copy of
-  // the library registers the same names with its own procedure).
-  if (hwnd == nullptr || reinterpret_cast<WNDPROC>(GetClassLongPtrA(hwnd, GCLP_WNDPROC)) != windowProcedure)
-    return nullptr;
-  return reinterpret_cast<MessageTarget*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-}
-
-HWND IWin32::createWindow(MessageTarget* target, DWORD exStyle, const char* className,
-                          const char* text, DWORD style, const Placement& placement, HWND parent,
-                          unsigned long id, const char* function, unsigned long line) {
-  registerClasses();
-  rethrowPendingException(); // an earlier call's, not this window's
-  // A child's menu handle is its identifier (GetDlgCtrlID); a top-level window has no menu.
-  HMENU menu = (style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)) : nullptr;
-  HWND hwnd = CreateWindowExA(exStyle, className, text, style, placement.x, placement.y,
-                              placement.width, placement.height, parent, menu, thisModule(), target);
-  if (hwnd == nullptr) {
-    // A handler that failed while the window was made is the reason the platform gives up.
-    rethrowPendingException();
-    raiseWindowingError("CreateWindowEx", IThrowLocation("iwindow", function, line),
-                        IException::outOfWindowResource);
-  }
-  if (pendingException) {
-    // A handler failed while the window was made: the driver that would own it is not made.
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-    DestroyWindow(hwnd);
-    rethrowPendingException();
-  }
-  return hwnd;
-}
-
-void IWin32::keepPendingException() {
-  if (!pendingException)
-    pendingException = std::current_exception();
-}
-
-void IWin32::rethrowPendingException() {
-  if (pendingException) {
-    std::exception_ptr pending = pendingException;
-    pendingException = nullptr;
-    std::rethrow_exception(pending);
-  }
 }
 
 void IWin32::setAccelerators(HWND frame, HACCEL table) {
