@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 #include "iframe.hpp"
 #include "istatictext.hpp"
@@ -101,6 +102,29 @@ public:
   virtual void setAlignment(IStaticText::Alignment alignment) = 0;
   // A line along the top edge that sets an information area off from what is above it.
   virtual void setBorder(bool on) = 0;
+};
+
+// A driver interface of one kind (IWindowDriver, IFrameDriver, ITextDriver) on a backend's
+// driver base: each common operation forwarded to the base's, which the backend writes once
+// for every kind (setWindowText, showWindow, enableWindow, focusWindow, moveSizeWindow,
+// windowRect, setWindowLook, setWindowPointer, refreshWindow).
+template <class Interface, class Base>
+class IForwardingDriver : public Interface, public Base {
+public:
+  void setText(const IString& text) override { this->setWindowText(text); }
+  void show(bool visible) override { this->showWindow(visible); }
+  void enable(bool enabled) override { this->enableWindow(enabled); }
+  void setFocus() override { this->focusWindow(); }
+  void moveSizeTo(const IRectangle& rect) override { this->moveSizeWindow(rect); }
+  IRectangle rect() const override { return this->windowRect(); }
+  void setLook(const IWindowLook& look) override { this->setWindowLook(look); }
+  void setPointer(const IPointerHandle& handle) override { this->setWindowPointer(handle); }
+  void refresh(bool immediate) override { this->refreshWindow(immediate); }
+
+protected:
+  template <class... Arguments>
+  explicit IForwardingDriver(Arguments&&... arguments)
+      : Base(std::forward<Arguments>(arguments)...) {}
 };
 
 namespace IWindowPrivate {

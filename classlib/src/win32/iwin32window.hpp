@@ -134,25 +134,15 @@ private:
   HCURSOR pointer_ = nullptr;
 };
 
-// The driver interface of one kind (IWindowDriver, IFrameDriver, ITextDriver) on DriverBase.
+// The driver interface of one kind (IWindowDriver, IFrameDriver, ITextDriver) on DriverBase,
+// with the hooks that only the interface's own driver can answer.
 template <class Interface>
-class Driver : public Interface, public DriverBase {
-public:
-  void setText(const IString& text) override { setWindowText(text); }
-  void show(bool visible) override { showWindow(visible); }
-  void enable(bool enabled) override { enableWindow(enabled); }
-  void setFocus() override { focusWindow(); }
-  void moveSizeTo(const IRectangle& rect) override { moveSizeWindow(rect); }
-  IRectangle rect() const override { return windowRect(); }
-  void setLook(const IWindowLook& look) override { setWindowLook(look); }
-  void setPointer(const IPointerHandle& pointer) override { setWindowPointer(pointer); }
-  void refresh(bool immediate) override { refreshWindow(immediate); }
-
+class Driver : public IForwardingDriver<Interface, DriverBase> {
 protected:
-  explicit Driver(IWindow& owner) : DriverBase(owner) {}
-  void made() override { this->setHandle(handleOf(hwnd())); }
-  void sized() override { IWindowDriver::windowSized(owner()); }
-  void gone() override { this->windowGone(owner()); }
+  explicit Driver(IWindow& owner) : IForwardingDriver<Interface, DriverBase>(owner) {}
+  void made() override { this->setHandle(handleOf(this->hwnd())); }
+  void sized() override { IWindowDriver::windowSized(this->owner()); }
+  void gone() override { this->windowGone(this->owner()); }
 };
 
 } // namespace IWin32

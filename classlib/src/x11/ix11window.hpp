@@ -46,6 +46,7 @@ protected:
 
   // The common operations, forwarded by Driver below.
   void setWindowText(const IString& text);
+  IRectangle windowRect() const { return rect_; }
   virtual void showWindow(bool visible);
   virtual void enableWindow(bool enabled) { enabled_ = enabled; }
   void focusWindow();
@@ -87,26 +88,16 @@ private:
 
 // The driver interface of one kind (IWindowDriver, IFrameDriver, ITextDriver) on DriverBase.
 template <class Interface>
-class Driver : public Interface, public DriverBase {
-public:
-  void setText(const IString& text) override { setWindowText(text); }
-  void show(bool visible) override { showWindow(visible); }
-  void enable(bool enabled) override { enableWindow(enabled); }
-  void setFocus() override { focusWindow(); }
-  void moveSizeTo(const IRectangle& rect) override { moveSizeWindow(rect); }
-  IRectangle rect() const override { return rect_; }
-  void setLook(const IWindowLook& look) override { setWindowLook(look); }
-  void setPointer(const IPointerHandle& pointer) override { setWindowPointer(pointer); }
-  void refresh(bool immediate) override { refreshWindow(immediate); }
-
+class Driver : public IForwardingDriver<Interface, DriverBase> {
 protected:
   Driver(IWindow& owner, ::Window parent, const IRectangle& initial, long eventMask,
          const char* instance, const char* className, const char* function)
-      : DriverBase(owner, parent, initial, eventMask, instance, className, function) {
-    this->setHandle(IWindowHandle(xwindow_));
+      : IForwardingDriver<Interface, DriverBase>(owner, parent, initial, eventMask, instance,
+                                                 className, function) {
+    this->setHandle(IWindowHandle(this->xwindow_));
   }
-  ~Driver() override { destroyWindow(false); }
-  void gone() override { this->windowGone(owner()); }
+  ~Driver() override { this->destroyWindow(false); }
+  void gone() override { this->windowGone(this->owner()); }
 };
 
 // The shared connection, or the windowing error for function when there is no display.
