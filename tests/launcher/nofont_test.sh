@@ -107,11 +107,17 @@ if [ "${SKIP_VM:-0}" != 1 ]; then
     got=$(driver window --title Tessaran --timeout 30)
     grep -qx 'visible: yes' <<<"$got" || fail "the splash is not shown: $got"
     screenshot nofont-splash
-    # The status line is there, red, even without its text.
+    # The status line is red with "Please wait..." in white, and every line of the panel is
+    # written, in the server's core fonts.
     read -r _ _ sx sy sw sh _ <<<"$(awk '$1 == "child:" && $2 == "IInfoArea"' <<<"$got")"
-    red=$(convert "$work/shot.png" -crop "${sw:-1}x${sh:-1}+${sx:-0}+${sy:-0}" +repage -format %c histogram:info:- |
-          awk '/#FF0000/ { sub(":", "", $1); print $1 }')
+    colours=$(convert "$work/shot.png" -crop "${sw:-1}x${sh:-1}+${sx:-0}+${sy:-0}" +repage -format %c histogram:info:-)
+    red=$(awk '/#FF0000/ { sub(":", "", $1); print $1 }' <<<"$colours")
+    white=$(awk '/#FFFFFF/ { sub(":", "", $1); print $1 }' <<<"$colours")
     (( ${red:-0} * 2 > ${sw:-0} * ${sh:-0} )) || fail "no red status line in the splash"
+    (( ${white:-0} > 20 )) || fail "no white text in the status line (${white:-0} white pixels)"
+    while read -r _ _ lx ly lw lh text; do
+      (( $(dark "$lw" "$lh" "$lx" "$ly") > 10 )) || fail "the panel's line '$text' is not written"
+    done < <(awk '$1 == "child:" && $2 == "Static"' <<<"$got")
     touch "$run/release-main" "$run/release-setrc" "$run/release-exit"
     expect_end 7
   else

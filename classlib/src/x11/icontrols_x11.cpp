@@ -42,8 +42,9 @@ protected:
       top = ITextDriver::infoAreaBorder;
       drawing_.fill(draw, IColor::darkGray(), IRectangle(0, 0, size.width(), top));
     }
-    XftFont* font = drawing_.font(look_.font);
-    if (font == nullptr || text_.empty())
+    // The server's core font stands in where fontconfig has none: the text is still read.
+    const IX11::Face font = drawing_.face(look_.font);
+    if (!font || text_.empty())
       return;
     long width = drawing_.textWidth(font, text_);
     long x = marginX_;
@@ -52,10 +53,10 @@ protected:
     case 2: x = size.width() - marginX_ - width; break;
     default: break;
     }
-    long y = top + marginY_ + font->ascent;
+    long y = top + marginY_ + font.ascent();
     switch (alignment_ / 3) {
-    case 1: y = top + (size.height() - top - IX11::Drawing::lineHeight(font)) / 2 + font->ascent; break;
-    case 2: y = size.height() - marginY_ - font->descent; break;
+    case 1: y = top + (size.height() - top - IX11::Drawing::lineHeight(font)) / 2 + font.ascent(); break;
+    case 2: y = size.height() - marginY_ - font.descent(); break;
     default: break;
     }
     drawing_.drawText(draw, look_.foreground, font, x, y, text_, 0, size.width());

@@ -39,12 +39,12 @@ ISize IWindowPlatform::textExtent(const IString& text, const IFont& font) {
   IX11::Drawing* drawing = IX11::sharedDrawing();
   if (drawing == nullptr)
     return ISize();
-  XftFont* opened = drawing->font(font);
+  const IX11::Face opened = drawing->face(font);
   return ISize(drawing->textWidth(opened, IX11::toUtf8(text)), IX11::Drawing::lineHeight(opened));
 }
 
 long IWindowPlatform::lineHeight(const IFont& font) {
   IX11::Drawing* drawing = IX11::sharedDrawing();
-  return drawing != nullptr ? IX11::Drawing::lineHeight(drawing->font(font)) : 0;
+  return drawing != nullptr ? IX11::Drawing::lineHeight(drawing->face(font)) : 0;
 }
 

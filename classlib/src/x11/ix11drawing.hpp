@@ -83,6 +83,7 @@ public:
   // The Xft font for the request, else the server's core font nearest its size (bold for a
   // bold weight); an empty face only when neither can be opened.
   Face face(const FontRequest& request);
+  Face face(const IFont& font) { return face(fontRequest(font, density_)); }
   // The core font nearest pixelSize (see coreFontCandidates); empty when not even "fixed"
   // opens.
   Face coreFont(long pixelSize, bool bold);
