@@ -3,6 +3,7 @@
 #include "mainwindow.hpp"
 
 #include "appstart.hpp"
+#include "iprepare.hpp"
 #include "iresource.hpp"
 #include "launcherstate.hpp"
 #include "messages.hpp"
@@ -19,6 +20,24 @@ const unsigned long pictureBitmap = 1004, iconId = 1008, versionString = 6403;
 // The maker's name stands at the left like a letterhead; the other lines are centred.
 const IStaticText::Alignment makerAlignment = IStaticText::centerLeft;
 const IStaticText::Alignment lineAlignment = IStaticText::centerCenter;
+
+// The panel's fonts, from the two that the display's class chose.
+struct PanelFonts {
+  IFont status;    // the label font at the size the display class chose
+  IFont canvas;    // the label font made small
+  IFont line;      // the text font at 10 points: every line but the two below
+  IFont longTitle; // the text font in bold at 12 points
+  IFont product;   // the text font in bold at 24 points
+
+  explicit PanelFonts(const DisplayProfile& profile)
+      : status(profile.fontAt(DisplayProfile::labelFontPosition)), canvas(status),
+        line(profile.fontAt(DisplayProfile::textFontPosition)), longTitle(line), product(line) {
+    canvas.setPointSize(8);
+    line.setPointSize(10);
+    longTitle.setBold(true).setPointSize(12);
+    product.setBold(true).setPointSize(24);
+  }
+};
 
 // The frame keeps its size, and its accelerator table is loaded with it.
 IFrameWindow::Style frameStyle() { return IFrameWindow::defaultStyle() | IFrameWindow::accelerator; }
@@ -60,18 +79,34 @@ MainWindow::MainWindow(unsigned long windowId, LauncherState& state, const IFram
 
 MainWindow::~MainWindow() { stopHandlingEventsFor(this); }
 
+void MainWindow::prepare() {
+  IPreparation::start([] {
+    IPreparation::Needs needs;
+    if (!IWindow::desktopWindow()->isValid())
+      return needs;
+    DisplayProfile profile;
+    profile.measure(IWindow::desktopWindow()->handle());
+    PanelFonts fonts(profile);
+    IString version = IResourceLibrary().loadString(versionString);
+    // The controls measure with the library's default font until they are given theirs.
+    needs.fonts = {{IFont(), {}},
+                   {fonts.status, {QuilletText::busy}},
+                   {fonts.line, {QuilletText::maker, QuilletText::family, version,
+                                 QuilletText::copyright, QuilletText::supportEmail,
+                                 QuilletText::webSite}},
+                   {fonts.longTitle, {QuilletText::longTitle}},
+                   {fonts.product, {QuilletText::product}}};
+    needs.bitmaps = {IResourceLibrary().loadBitmap(pictureBitmap)};
+    return needs;
+  });
+}
+
 void MainWindow::buildPanel() {
   profile_.measure(IWindow::desktopWindow()->handle());
-  IFont text = profile_.fontAt(DisplayProfile::textFontPosition);
-  IFont label = profile_.fontAt(DisplayProfile::labelFontPosition);
+  PanelFonts fonts(profile_);
+  statusLine_.setFont(fonts.status);
+  clientCanvas_.setFont(fonts.canvas);
 
-  // The status line keeps the label font at the size the display class chose; the canvas's
-  // own font is the label font made small.
-  statusLine_.setFont(label);
-  label.setPointSize(8);
-  clientCanvas_.setFont(label);
-
-  text.setPointSize(10);
   makerLine_.setText(QuilletText::maker);
   familyLine_.setText(QuilletText::family);
   versionLine_.setText(versionString);
@@ -79,15 +114,11 @@ void MainWindow::buildPanel() {
   emailLine_.setText(QuilletText::supportEmail);
   webLine_.setText(QuilletText::webSite);
   for (IStaticText* line : {&makerLine_, &familyLine_, &versionLine_, &copyrightLine_, &emailLine_, &webLine_})
-    line->setFont(text);
-
-  text.setBold(true);
-  text.setPointSize(12);
+    line->setFont(fonts.line);
   longTitleLine_.setText(QuilletText::longTitle);
-  longTitleLine_.setFont(text);
-  text.setPointSize(24);
+  longTitleLine_.setFont(fonts.longTitle);
   productLine_.setText(QuilletText::product);
-  productLine_.setFont(text);
+  productLine_.setFont(fonts.product);
 
   makerLine_.setAlignment(makerAlignment);
   for (IStaticText* line : {&familyLine_, &productLine_, &longTitleLine_, &versionLine_,

@@ -23,6 +23,12 @@ public:
              const IFrameWindow::Style& style = IFrameWindow::defaultStyle());
   ~MainWindow() override;
 
+  // Has the class library open the fonts of the panel and the status line for this display,
+  // measure their texts and put the picture on the display, on a thread of its own, while the
+  // launcher creates the VM: the window then finds them ready. Without a display there is
+  // nothing to prepare.
+  static void prepare();
+
   // The status line says "Please wait..." in white on red and the busy pointer shows; painted
   // at once, as no event loop runs while the application starts.
   void showBusy();

@@ -86,7 +86,11 @@ void runMainSequence(LauncherState& state, int argc, const char* const* argv) {
   }
 
   // The VM is created before the display is measured, so that it exists on every later path.
-  if (!state.externalStart) startBridge(state);
+  // It takes most of the start: what the window needs is made ready meanwhile.
+  if (!state.externalStart) {
+    MainWindow::prepare();
+    startBridge(state);
+  }
 
   if (!checkDisplay(state)) return;
   traceStep("display");

@@ -97,6 +97,21 @@ Web site: https://quillet.obel.example/"
   white=$(awk '/#FFFFFF/ { sub(":", "", $1); print $1 }' <<<"$colours")
   (( ${red:-0} * 2 > sw * sh )) || fail "the status line is not red: ${red:-0} of $((sw * sh)) pixels"
   (( ${white:-0} > 20 )) || fail "no white text in the status line (${white:-0} white pixels)"
+  # The picture pixel for pixel: its control shows the picture's top left corner.
+  local px py pw ph bw bh bmp="$QUILLET_BUILD_DIR/launcher/pictures/quillet.bmp"
+  read -r _ _ px py pw ph _ <<<"$(awk '$1 == "child:" && $2 == "IBitmapControl"' <<<"$got")"
+  if [ -z "${ph:-}" ]; then
+    fail "no picture in the panel"
+  else
+    read -r bw bh <<<"$(identify -format '%w %h' "$bmp")"
+    (( pw > bw )) && pw=$bw
+    (( ph > bh )) && ph=$bh
+    convert "$work/shot.png" -crop "${pw}x${ph}+${px}+${py}" +repage "$work/picture.png"
+    convert "$bmp" -crop "${pw}x${ph}+0+0" +repage "$work/expected.png"
+    local differ
+    differ=$(compare -metric AE "$work/picture.png" "$work/expected.png" null: 2>&1)
+    [ "$differ" = 0 ] || fail "the picture differs from quillet.bmp in ${differ} of $((pw * ph)) pixels"
+  fi
 
   # main returns: the window is retired and the process lives on for the application.
   touch "$run/release-main"

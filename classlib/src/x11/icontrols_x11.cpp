@@ -8,6 +8,7 @@
 
 #include "iimage.hpp"
 #include "istatictext.hpp"
+#include "x11/ix11prepare.hpp"
 #include "x11/ix11window.hpp"
 
 namespace {
@@ -108,81 +109,21 @@ protected:
       return;
     unsigned width = static_cast<unsigned>(std::min(image_->width, size.width()));
     unsigned height = static_cast<unsigned>(std::min(image_->height, size.height()));
-    if (converted_.empty() || convertedFor_ != look_.background)
-      convert();
-    XImage* ximage = XCreateImage(display_, drawing_.visual(), static_cast<unsigned>(drawing_.depth()),
-                                  ZPixmap, 0, nullptr, static_cast<unsigned>(image_->width),
-                                  static_cast<unsigned>(image_->height), 32, 0);
-    if (ximage == nullptr)
-      return;
-    std::vector<char> packed;
-    if (ximage->bits_per_pixel == 32) {
-      std::uint32_t probe = 1;
-      ximage->byte_order = *reinterpret_cast<unsigned char*>(&probe) == 1 ? LSBFirst : MSBFirst;
-      ximage->data = reinterpret_cast<char*>(converted_.data());
-    } else {
-      // An unusual pixel size: Xlib packs the pixels itself.
-      packed.resize(static_cast<std::size_t>(ximage->bytes_per_line) * image_->height);
-      ximage->data = packed.data();
-      for (long y = 0; y < image_->height; ++y)
-        for (long x = 0; x < image_->width; ++x)
-          XPutPixel(ximage, static_cast<int>(x), static_cast<int>(y),
-                    converted_[static_cast<std::size_t>(y * image_->width + x)]);
-    }
     if (gc_ == nullptr)
       gc_ = XCreateGC(display_, pixmap, 0, nullptr);
-    XPutImage(display_, pixmap, gc_, ximage, 0, 0, 0, 0, width, height);
-    ximage->data = nullptr; // not Xlib's to free
-    XDestroyImage(ximage);
+    // Put on the server ahead, while the program did other work: copied there.
+    if (Pixmap ready = IX11::preparedPicture(image_)) {
+      XCopyArea(display_, ready, pixmap, gc_, 0, 0, width, height, 0, 0);
+      return;
+    }
+    if (converted_.empty() || convertedFor_ != look_.background) {
+      converted_ = drawing_.pixelsOf(*image_, look_.background);
+      convertedFor_ = look_.background;
+    }
+    drawing_.putPixels(pixmap, gc_, converted_, image_->width, width, height);
   }
 
 private:
-  // The picture's pixels in the display's format, blended with the background where the
-  // picture is not opaque.
-  void convert() {
-    Visual* visual = drawing_.visual();
-    const IColor& bg = look_.background;
-    bool trueColor = visual->c_class == TrueColor || visual->c_class == DirectColor;
-    auto shiftOf = [](unsigned long mask) {
-      int shift = 0;
-      while (mask != 0 && (mask & 1) == 0) {
-        mask >>= 1;
-        ++shift;
-      }
-      return shift;
-    };
-    auto scale = [](unsigned value, unsigned long mask, int shift) {
-      unsigned long maximum = mask >> shift;
-      return ((value * maximum + 127) / 255) << shift;
-    };
-    int rs = shiftOf(visual->red_mask), gs = shiftOf(visual->green_mask), bs = shiftOf(visual->blue_mask);
-    // The common screen takes the picture's own 0xRRGGBB: opaque pixels need no arithmetic,
-    // which otherwise costs more than a millisecond for a splash picture, on the start's path.
-    const bool sameLayout = trueColor && visual->red_mask == 0xFF0000 &&
-                            visual->green_mask == 0xFF00 && visual->blue_mask == 0xFF;
-    converted_.resize(image_->pixels.size());
-    for (std::size_t i = 0; i < converted_.size(); ++i) {
-      std::uint32_t p = image_->pixels[i];
-      unsigned a = p >> 24;
-      if (sameLayout && a == 0xFF) {
-        converted_[i] = p & 0xFFFFFF;
-        continue;
-      }
-      auto blend = [&](unsigned shift, unsigned background) {
-        return (((p >> shift) & 0xFF) * a + background * (255 - a) + 127) / 255;
-      };
-      unsigned r = blend(16, bg.redMix()), g = blend(8, bg.greenMix()), b = blend(0, bg.blueMix());
-      if (trueColor)
-        converted_[i] = static_cast<std::uint32_t>(scale(r, visual->red_mask, rs) |
-                                                   scale(g, visual->green_mask, gs) |
-                                                   scale(b, visual->blue_mask, bs));
-      else
-        converted_[i] = static_cast<std::uint32_t>(drawing_.pixel(IColor(
-            static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g), static_cast<std::uint8_t>(b))));
-    }
-    convertedFor_ = bg;
-  }
-
   const IImage* image_;
   std::vector<std::uint32_t> converted_;
   IColor convertedFor_;

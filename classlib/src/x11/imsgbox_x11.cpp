@@ -55,7 +55,7 @@ public:
                             InputOutput, CopyFromParent, CWBackPixel | CWEventMask, &attributes);
     IX11::setName(tools.connection, window_, name);
     IX11::setClass(tools.connection, window_, instance, className);
-    draw_ = XftDrawCreate(display_, window_, tools.drawing.visual(), tools.drawing.colormap());
+    draw_ = tools.drawing.createDraw(window_);
   }
   virtual ~Part() {
     if (draw_ != nullptr)

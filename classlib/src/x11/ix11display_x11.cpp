@@ -11,12 +11,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
-#include <thread>
-
-#include <fontconfig/fontconfig.h>
 
 #include "iexcept.hpp"
 #include "isystem.hpp"
+#include "x11/ix11prepare.hpp"
 
 namespace {
 
@@ -78,8 +76,8 @@ IX11::Connection* IX11::shared() {
       connection = made;
       // Fontconfig reads its configuration and caches at its first use, a few milliseconds
       // that the first window would wait for: a program that opens the display early (quillet,
-      // before it creates the JVM) has them read meanwhile. Fontconfig's start is thread-safe.
-      std::thread([] { FcInit(); }).detach();
+      // before it creates the JVM) has them read meanwhile.
+      IX11::startPreparation();
     } else {
       delete made;
     }

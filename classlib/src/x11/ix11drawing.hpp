@@ -18,6 +18,7 @@
 #include "icolor.hpp"
 #include "ifont.hpp"
 #include "igeometry.hpp"
+#include "iimage.hpp"
 #include "x11/ix11display.hpp"
 
 namespace IX11 {
@@ -61,8 +62,9 @@ private:
   XFontStruct* core_ = nullptr;
 };
 
-// The fonts and colours of one display connection. Fonts and colours are kept until the object
-// goes (before its connection is closed).
+// The fonts and colours of one display connection, kept until the object goes (before its
+// connection is closed). Making a font, a colour or an Xft drawable first waits for the
+// preparation thread (ix11prepare.hpp).
 class Drawing {
 public:
   explicit Drawing(const Connection& connection);
@@ -89,7 +91,20 @@ public:
   Face coreFont(long pixelSize, bool bold);
 
   const XftColor& color(const IColor& color);
+  // An Xft drawable for drawing into drawable; null when Xft has none.
+  XftDraw* createDraw(Drawable drawable);
   unsigned long pixel(const IColor& value) { return color(value).pixel; }
+
+  // The picture's pixels in this display's format, blended with background where the picture
+  // is not opaque.
+  std::vector<std::uint32_t> pixelsOf(const IImage& image, const IColor& background);
+  // Puts the top left width x height of pixels (a row of rowLength pixels each, in this
+  // display's format) at the top left of drawable.
+  void putPixels(Drawable drawable, GC gc, const std::vector<std::uint32_t>& pixels,
+                 long rowLength, unsigned width, unsigned height);
+  // A pixmap of the opaque picture on the server, which the caller frees; None when the server
+  // has no room for it.
+  Pixmap putOnServer(const IImage& image);
 
   // Advance width of text (UTF-8); 0 for no font. Xft's own extents are 16-bit and wrap round
   // for text wider than 32,767 pixels, so text is measured in pieces that cannot.

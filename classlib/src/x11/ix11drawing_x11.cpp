@@ -5,6 +5,7 @@
 #include "ifontname.hpp"
 #include "iutf8.hpp"
 #include "x11/ix11corefont.hpp"
+#include "x11/ix11prepare.hpp"
 
 #include <fontconfig/fontconfig.h>
 
@@ -117,6 +118,7 @@ IX11::Drawing::~Drawing() {
 XftFont* IX11::Drawing::font(const IFont& font) { return this->font(fontRequest(font, density_)); }
 
 XftFont* IX11::Drawing::font(const FontRequest& request) {
+  awaitPreparation();
   auto found = fonts_.find(request);
   if (found != fonts_.end())
     return found->second;
@@ -185,6 +187,7 @@ IX11::Face IX11::Drawing::coreFont(long pixelSize, bool bold) {
 }
 
 const XftColor& IX11::Drawing::color(const IColor& color) {
+  awaitPreparation();
   auto found = colors_.find(color.asRGBLong());
   if (found != colors_.end())
     return found->second;
@@ -295,6 +298,95 @@ void IX11::Drawing::fill(XftDraw* draw, const IColor& color, const IRectangle& r
   XftDrawRect(draw, &this->color(color), static_cast<int>(rect.left()),
               static_cast<int>(rect.top()), static_cast<unsigned>(rect.width()),
               static_cast<unsigned>(rect.height()));
+}
+
+std::vector<std::uint32_t> IX11::Drawing::pixelsOf(const IImage& image, const IColor& background) {
+  bool trueColor = visual_->c_class == TrueColor || visual_->c_class == DirectColor;
+  auto shiftOf = [](unsigned long mask) {
+    int shift = 0;
+    while (mask != 0 && (mask & 1) == 0) {
+      mask >>= 1;
+      ++shift;
+    }
+    return shift;
+  };
+  auto scale = [](unsigned value, unsigned long mask, int shift) {
+    unsigned long maximum = mask >> shift;
+    return ((value * maximum + 127) / 255) << shift;
+  };
+  int rs = shiftOf(visual_->red_mask), gs = shiftOf(visual_->green_mask), bs = shiftOf(visual_->blue_mask);
+  // The common screen takes the picture's own 0xRRGGBB: opaque pixels need no arithmetic,
+  // which otherwise costs more than a millisecond for a splash picture, on the start's path.
+  const bool sameLayout = trueColor && visual_->red_mask == 0xFF0000 &&
+                          visual_->green_mask == 0xFF00 && visual_->blue_mask == 0xFF;
+  std::vector<std::uint32_t> converted(image.pixels.size());
+  for (std::size_t i = 0; i < converted.size(); ++i) {
+    std::uint32_t p = image.pixels[i];
+    unsigned a = p >> 24;
+    if (sameLayout && a == 0xFF) {
+      converted[i] = p & 0xFFFFFF;
+      continue;
+    }
+    auto blend = [&](unsigned shift, unsigned back) {
+      return (((p >> shift) & 0xFF) * a + back * (255 - a) + 127) / 255;
+    };
+    unsigned r = blend(16, background.redMix()), g = blend(8, background.greenMix()),
+             b = blend(0, background.blueMix());
+    if (trueColor)
+      converted[i] = static_cast<std::uint32_t>(scale(r, visual_->red_mask, rs) |
+                                                scale(g, visual_->green_mask, gs) |
+                                                scale(b, visual_->blue_mask, bs));
+    else
+      converted[i] = static_cast<std::uint32_t>(pixel(IColor(
+          static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g), static_cast<std::uint8_t>(b))));
+  }
+  return converted;
+}
+
+void IX11::Drawing::putPixels(Drawable drawable, GC gc, const std::vector<std::uint32_t>& pixels,
+                              long rowLength, unsigned width, unsigned height) {
+  if (rowLength <= 0 || pixels.size() < static_cast<std::size_t>(rowLength) * height)
+    return;
+  XImage* ximage = XCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0,
+                                nullptr, static_cast<unsigned>(rowLength), height, 32, 0);
+  if (ximage == nullptr)
+    return;
+  std::vector<char> packed;
+  if (ximage->bits_per_pixel == 32) {
+    std::uint32_t probe = 1;
+    ximage->byte_order = *reinterpret_cast<unsigned char*>(&probe) == 1 ? LSBFirst : MSBFirst;
+    ximage->data = const_cast<char*>(reinterpret_cast<const char*>(pixels.data()));
+  } else {
+    // An unusual pixel size: Xlib packs the pixels itself.
+    packed.resize(static_cast<std::size_t>(ximage->bytes_per_line) * height);
+    ximage->data = packed.data();
+    for (unsigned y = 0; y < height; ++y)
+      for (long x = 0; x < rowLength; ++x)
+        XPutPixel(ximage, static_cast<int>(x), static_cast<int>(y),
+                  pixels[static_cast<std::size_t>(y * rowLength + x)]);
+  }
+  XPutImage(display_, drawable, gc, ximage, 0, 0, 0, 0, width, height);
+  ximage->data = nullptr; // not Xlib's to free
+  XDestroyImage(ximage);
+}
+
+Pixmap IX11::Drawing::putOnServer(const IImage& image) {
+  if (image.width <= 0 || image.height <= 0 ||
+      image.pixels.size() < static_cast<std::size_t>(image.width * image.height))
+    return None;
+  Pixmap pixmap = XCreatePixmap(display_, RootWindow(display_, screen_),
+                                static_cast<unsigned>(image.width),
+                                static_cast<unsigned>(image.height), static_cast<unsigned>(depth_));
+  GC gc = XCreateGC(display_, pixmap, 0, nullptr);
+  putPixels(pixmap, gc, pixelsOf(image, IColor::white()), image.width,
+            static_cast<unsigned>(image.width), static_cast<unsigned>(image.height));
+  XFreeGC(display_, gc);
+  return pixmap;
+}
+
+XftDraw* IX11::Drawing::createDraw(Drawable drawable) {
+  awaitPreparation();
+  return XftDrawCreate(display_, drawable, visual_, colormap_);
 }
 
 IX11::Drawing* IX11::sharedDrawing() {

@@ -246,7 +246,7 @@ void IX11::DriverBase::render() {
     if (draw_ != nullptr)
       XftDrawChange(draw_, made);
     else
-      draw_ = XftDrawCreate(display_, made, drawing_.visual(), drawing_.colormap());
+      draw_ = drawing_.createDraw(made);
     // The window holds its own reference to the old background until it gets the new one.
     if (pixmap_ != None)
       XFreePixmap(display_, pixmap_);

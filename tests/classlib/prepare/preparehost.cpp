@@ -1,0 +1,66 @@
+// preparehost own|peer PEER_LIBRARY: starts the preparation, whose needs take half a second to
+// be named, then measures a text itself (own) or has the peer library measure one (peer).
+// Fails when the text was measured before the needs were named.
+#include <dlfcn.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <thread>
+
+#include "iprepare.hpp"
+#include "measure.hpp"
+
+namespace {
+
+std::atomic<long long> needsNamed{0};
+
+long long now() {
+  return std::chrono::duration_cast<std::chrono::microseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3 || (std::strcmp(argv[1], "own") != 0 && std::strcmp(argv[1], "peer") != 0)) {
+    std::fprintf(stderr, "usage: preparehost own|peer PEER_LIBRARY\n");
+    return 2;
+  }
+  long long started = now();
+  IPreparation::start([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    IPreparation::Needs needs;
+    needs.fonts = {{IFont(), {"Prepared"}}, {IFont("Serif Bold", 14), {"Prepared"}}};
+    needsNamed = now();
+    return needs;
+  });
+
+  long long measured = 0;
+  if (std::strcmp(argv[1], "own") == 0) {
+    measured = measureText();
+  } else {
+    void* peer = dlopen(argv[2], RTLD_NOW | RTLD_LOCAL);
+    if (peer == nullptr) {
+      std::fprintf(stderr, "cannot load the peer: %s\n", dlerror());
+      return 2;
+    }
+    auto peerMeasure = reinterpret_cast<long long (*)()>(dlsym(peer, "peerMeasure"));
+    if (peerMeasure == nullptr) {
+      std::fprintf(stderr, "the peer has no peerMeasure\n");
+      return 2;
+    }
+    measured = peerMeasure();
+  }
+
+  long long named = needsNamed.load();
+  std::printf("%s: needs named after %lld ms, text measured after %lld ms\n", argv[1],
+              named != 0 ? (named - started) / 1000 : -1, (measured - started) / 1000);
+  if (named == 0 || measured < named) {
+    std::printf("FAIL: the text was measured while the preparation thread worked\n");
+    return 1;
+  }
+  return 0;
+}
