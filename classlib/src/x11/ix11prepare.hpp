@@ -18,7 +18,8 @@
 
 namespace IX11 {
 
-// Starts the thread; the shared connection does, when it opens.
+// Starts the thread; the shared connection does, when it opens. A copy of the class library in
+// a library (the bridge) starts none where the program has one: one thread per process.
 void startPreparation();
 // Ends the thread's waiting for needs and waits until its work is done, in this copy of the
 // class library and in the program's. At once on the thread itself and once the work is done.

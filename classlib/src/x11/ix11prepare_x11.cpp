@@ -99,6 +99,17 @@ void run() {
   p.changed.notify_all();
 }
 
+// The program's waiting when this copy of the class library is a library's (the bridge's) in a
+// program that has one; else null.
+using Await = void (*)();
+Await programsAwait() {
+  static const Await program = [] {
+    Await found = reinterpret_cast<Await>(dlsym(RTLD_DEFAULT, "iclasslibAwaitPreparation"));
+    return found != &iclasslibAwaitPreparation ? found : nullptr;
+  }();
+  return program;
+}
+
 void awaitOwn() {
   Preparation& p = preparation();
   if (onPreparationThread || p.settled.load(std::memory_order_acquire))
@@ -117,7 +128,8 @@ void IX11::startPreparation() {
   {
     std::lock_guard<std::mutex> hold(p.lock);
     // Fonts were used before the shared connection opened: fontconfig has started already.
-    if (p.started || p.closed)
+    // In the bridge's copy the program's thread starts fontconfig: one thread per process.
+    if (p.started || p.closed || programsAwait() != nullptr)
       return;
     p.started = true;
   }
@@ -131,12 +143,7 @@ void IX11::startPreparation() {
 }
 
 void IX11::awaitPreparation() {
-  // The bridge's copy of the class library finds the program's waiting; the program's copy
-  // finds its own.
-  using Await = void (*)();
-  static const Await program =
-      reinterpret_cast<Await>(dlsym(RTLD_DEFAULT, "iclasslibAwaitPreparation"));
-  if (program != nullptr && program != &iclasslibAwaitPreparation)
+  if (Await program = programsAwait())
     program();
   awaitOwn();
 }
