@@ -8,7 +8,6 @@
 
 #include "iimage.hpp"
 #include "istatictext.hpp"
-#include "x11/ix11prepare.hpp"
 #include "x11/ix11window.hpp"
 
 namespace {
@@ -111,9 +110,10 @@ protected:
     unsigned height = static_cast<unsigned>(std::min(image_->height, size.height()));
     if (gc_ == nullptr)
       gc_ = XCreateGC(display_, pixmap, 0, nullptr);
-    // Put on the server ahead, while the program did other work: copied there.
-    if (Pixmap ready = IX11::preparedPicture(image_)) {
-      XCopyArea(display_, ready, pixmap, gc_, 0, 0, width, height, 0, 0);
+    // An opaque picture is sent to the server once (ahead, when the program prepared it) and
+    // copied there at each paint.
+    if (Pixmap onServer = drawing_.picture(*image_)) {
+      XCopyArea(display_, onServer, pixmap, gc_, 0, 0, width, height, 0, 0);
       return;
     }
     if (converted_.empty() || convertedFor_ != look_.background) {

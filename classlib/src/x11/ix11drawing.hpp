@@ -63,8 +63,8 @@ private:
 };
 
 // The fonts and colours of one display connection, kept until the object goes (before its
-// connection is closed). Making a font, a colour or an Xft drawable first waits for the
-// preparation thread (ix11prepare.hpp).
+// connection is closed). Making a font, a colour, a picture on the server or an Xft drawable
+// first waits for the preparation thread (ix11prepare.hpp).
 class Drawing {
 public:
   explicit Drawing(const Connection& connection);
@@ -80,7 +80,7 @@ public:
 
   // The font at the display's density. A face that is not installed gives fontconfig's best
   // match, which is the default face; null only on a display without any font.
-  XftFont* font(const IFont& font);
+  XftFont* font(const IFont& font) { return this->font(fontRequest(font, density_)); }
   XftFont* font(const FontRequest& request);
   // The Xft font for the request, else the server's core font nearest its size (bold for a
   // bold weight); an empty face only when neither can be opened.
@@ -102,9 +102,10 @@ public:
   // display's format) at the top left of drawable.
   void putPixels(Drawable drawable, GC gc, const std::vector<std::uint32_t>& pixels,
                  long rowLength, unsigned width, unsigned height);
-  // A pixmap of the opaque picture on the server, which the caller frees; None when the server
-  // has no room for it.
-  Pixmap putOnServer(const IImage& image);
+  // The picture on the server, put there at the first call (on the preparation thread, when
+  // the program named it ahead) and kept with the drawing; None for a picture that is not
+  // opaque throughout, which is drawn on its background each time.
+  Pixmap picture(const IImage& image);
 
   // Advance width of text (UTF-8); 0 for no font. Xft's own extents are 16-bit and wrap round
   // for text wider than 32,767 pixels, so text is measured in pieces that cannot.
@@ -144,6 +145,7 @@ private:
   GC coreGC_ = nullptr;
 
   std::map<std::uint32_t, XftColor> colors_;
+  std::map<const IImage*, Pixmap> pictures_; // the resource library keeps the images
 };
 
 // The drawing helper of the shared connection; null when no display can be opened.

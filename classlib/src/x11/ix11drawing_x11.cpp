@@ -113,9 +113,10 @@ IX11::Drawing::~Drawing() {
     XFreeGC(display_, coreGC_);
   for (auto& entry : colors_)
     XftColorFree(display_, visual_, colormap_, &entry.second);
+  for (auto& entry : pictures_)
+    if (entry.second != None)
+      XFreePixmap(display_, entry.second);
 }
-
-XftFont* IX11::Drawing::font(const IFont& font) { return this->font(fontRequest(font, density_)); }
 
 XftFont* IX11::Drawing::font(const FontRequest& request) {
   awaitPreparation();
@@ -370,17 +371,27 @@ void IX11::Drawing::putPixels(Drawable drawable, GC gc, const std::vector<std::u
   XDestroyImage(ximage);
 }
 
-Pixmap IX11::Drawing::putOnServer(const IImage& image) {
-  if (image.width <= 0 || image.height <= 0 ||
-      image.pixels.size() < static_cast<std::size_t>(image.width * image.height))
-    return None;
-  Pixmap pixmap = XCreatePixmap(display_, RootWindow(display_, screen_),
-                                static_cast<unsigned>(image.width),
-                                static_cast<unsigned>(image.height), static_cast<unsigned>(depth_));
-  GC gc = XCreateGC(display_, pixmap, 0, nullptr);
-  putPixels(pixmap, gc, pixelsOf(image, IColor::white()), image.width,
-            static_cast<unsigned>(image.width), static_cast<unsigned>(image.height));
-  XFreeGC(display_, gc);
+Pixmap IX11::Drawing::picture(const IImage& image) {
+  awaitPreparation();
+  auto found = pictures_.find(&image);
+  if (found != pictures_.end())
+    return found->second;
+  Pixmap pixmap = None;
+  bool opaque = image.width > 0 && image.height > 0 &&
+                image.pixels.size() >= static_cast<std::size_t>(image.width * image.height) &&
+                std::all_of(image.pixels.begin(), image.pixels.end(),
+                            [](std::uint32_t p) { return (p >> 24) == 0xFF; });
+  if (opaque) {
+    pixmap = XCreatePixmap(display_, RootWindow(display_, screen_),
+                           static_cast<unsigned>(image.width), static_cast<unsigned>(image.height),
+                           static_cast<unsigned>(depth_));
+    GC gc = XCreateGC(display_, pixmap, 0, nullptr);
+    // Opaque pixels take nothing from the background.
+    putPixels(pixmap, gc, pixelsOf(image, IColor::white()), image.width,
+              static_cast<unsigned>(image.width), static_cast<unsigned>(image.height));
+    XFreeGC(display_, gc);
+  }
+  pictures_[&image] = pixmap;
   return pixmap;
 }
 

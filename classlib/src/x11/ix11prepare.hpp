@@ -5,16 +5,12 @@
 // needs them.
 //
 // Xft and fontconfig keep process-wide state without locks, so nothing else may use them while
-// the thread works: every use of fonts, colours and Xft drawables waits for awaitPreparation()
-// first. That holds across both copies of the class library in quillet's process (the
+// the thread works: every use of fonts, colours, pictures and Xft drawables (ix11drawing.hpp)
+// waits for awaitPreparation() first. That holds across both copies of the class library in quillet's process (the
 // program's and the bridge's): the program's copy exports its waiting under the name below,
 // and the bridge's copy waits on it too.
 #ifndef IX11PREPARE_HPP
 #define IX11PREPARE_HPP
-
-#include <X11/Xlib.h>
-
-#include "iimage.hpp"
 
 namespace IX11 {
 
@@ -24,10 +20,6 @@ void startPreparation();
 // Ends the thread's waiting for needs and waits until its work is done, in this copy of the
 // class library and in the program's. At once on the thread itself and once the work is done.
 void awaitPreparation();
-// The picture as the thread put it on the shared connection's screen, else None (a picture
-// that is not opaque throughout is drawn on its background each time, and is not put ahead).
-// Waits for the thread first.
-Pixmap preparedPicture(const IImage* image);
 
 } // namespace IX11
 

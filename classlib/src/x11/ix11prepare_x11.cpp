@@ -7,7 +7,6 @@
 
 #include <atomic>
 #include <condition_variable>
-#include <map>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -30,7 +29,6 @@ struct Preparation {
   bool done = false;   // its work is over
   bool handed = false; // needs were handed over
   Needs needs;
-  std::map<const IImage*, Pixmap> pictures; // written by the thread, read once it is done
   std::atomic<bool> settled{false};         // awaited once: every later wait returns at once
 };
 
@@ -41,17 +39,10 @@ Preparation& preparation() {
 
 thread_local bool onPreparationThread = false;
 
-bool opaque(const IImage& image) {
-  for (std::uint32_t p : image.pixels)
-    if ((p >> 24) != 0xFF)
-      return false;
-  return true;
-}
-
 // Matching a face and loading its glyphs (uploaded to the server as Xft measures them) are the
 // first window's largest costs, then sending its picture; done here, the window finds the fonts
 // in Xft's caches and copies the picture on the server.
-void prepare(const Needs& needs, std::map<const IImage*, Pixmap>& pictures) {
+void prepare(const Needs& needs) {
   try {
     IPreparation::Needs named = needs ? needs() : IPreparation::Needs();
     if (named.fonts.empty() && named.bitmaps.empty())
@@ -64,14 +55,9 @@ void prepare(const Needs& needs, std::map<const IImage*, Pixmap>& pictures) {
       for (const IString& text : use.texts)
         drawing->textWidth(face, text.c_str());
     }
-    for (const IBitmapHandle& bitmap : named.bitmaps) {
-      const IImage* image = IResourcePosix::bitmapOf(bitmap);
-      if (image == nullptr || pictures.count(image) != 0 || !opaque(*image))
-        continue;
-      Pixmap pixmap = drawing->putOnServer(*image);
-      if (pixmap != None)
-        pictures[image] = pixmap;
-    }
+    for (const IBitmapHandle& bitmap : named.bitmaps)
+      if (const IImage* image = IResourcePosix::bitmapOf(bitmap))
+        drawing->picture(*image);
     XFlush(drawing->display());
   } catch (...) {
     // Whatever failed here fails again, and is told, where the window meets it.
@@ -89,11 +75,9 @@ void run() {
     p.closed = true;
     needs.swap(p.needs);
   }
-  std::map<const IImage*, Pixmap> pictures;
-  prepare(needs, pictures);
+  prepare(needs);
   {
     std::lock_guard<std::mutex> hold(p.lock);
-    p.pictures.swap(pictures);
     p.done = true;
   }
   p.changed.notify_all();
@@ -146,13 +130,6 @@ void IX11::awaitPreparation() {
   if (Await program = programsAwait())
     program();
   awaitOwn();
-}
-
-Pixmap IX11::preparedPicture(const IImage* image) {
-  awaitPreparation();
-  const std::map<const IImage*, Pixmap>& pictures = preparation().pictures;
-  auto found = pictures.find(image);
-  return found != pictures.end() ? found->second : None;
 }
 
 extern "C" __attribute__((visibility("default"))) void iclasslibAwaitPreparation() { awaitOwn(); }
