@@ -163,6 +163,12 @@ expect_box() {
   # A box that has just appeared may not show its icon yet: one more look.
   [ "$got" = "$2" ] || { sleep 1; got=$("$rig/boxdriver" wait --title "$1" --timeout 5); }
   [ "$got" = "$2" ] || fail "box '$1' shows:"$'\n'"$got"$'\n'"expected:"$'\n'"$2"
+  if [ -z "$got" ]; then
+    # No such box: whether quillet still runs, and what it shows, tell a lost start from a slow one.
+    fail "quillet $(kill -0 "$pid" 2>/dev/null && echo "still runs" || echo "has ended");" \
+         "windows: $("$rig/boxdriver" list 2>&1 | tr '\n' ' ')"
+    return
+  fi
   "$rig/boxdriver" press --title "$1" --button OK >/dev/null || fail "could not press OK"
 }
 
