@@ -225,8 +225,7 @@ on_display() {
   if [ "$platform" = win ]; then
     # Wine keeps the screen its wineserver found: a new one for this display (persistent, as
     # the fixture's is), and after it a new one for the fixture's.
-    "$rig_wineserver" -k; "$rig_wineserver" -w
-    setsid "$rig_wineserver" -p </dev/null >/dev/null 2>&1 || fail "no wineserver for the display $size"
+    rig_wineserver_restart || fail "no wineserver for the display $size"
     export QUILLET_WINE_DISPLAY=$(cat "$work/display")
   else
     export DISPLAY=$(cat "$work/display")

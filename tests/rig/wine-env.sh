@@ -43,6 +43,16 @@ rig_wine_probe() {
   mv -f "$rig_dir/wine-skip.tmp" "$rig_dir/wine-skip"
 }
 
+# Ends every wineserver of the prefix (the prefix saved) and starts a persistent one; false when
+# it does not start. Any other server (the one that made the prefix, or one that a program
+# started) ends whenever no program runs: each program would start the server and Wine's
+# services anew, and one that starts just as the server ends can be lost with it.
+rig_wineserver_restart() {
+  "$rig_wineserver" -k 2>/dev/null || true
+  "$rig_wineserver" -w
+  setsid "$rig_wineserver" -p </dev/null >/dev/null 2>&1
+}
+
 # Ends the calling script, reported by ctest as skipped, with the reason on one line when this
 # machine cannot run the tree's programs. The answer is the fixture's of this test run (asked
 # here only when no test run has asked yet).

@@ -6,9 +6,9 @@
 //
 // Xft and fontconfig keep process-wide state without locks, so nothing else may use them while
 // the thread works: every use of fonts, colours, pictures and Xft drawables (ix11drawing.hpp)
-// waits for awaitPreparation() first. That holds across both copies of the class library in quillet's process (the
-// program's and the bridge's): the program's copy exports its waiting under the name below,
-// and the bridge's copy waits on it too.
+// waits for awaitPreparation() first. That holds across both copies of the class library in
+// quillet's process (the program's and the bridge's): the program's copy exports its waiting
+// under the name below, and the bridge's copy waits on it too.
 #ifndef IX11PREPARE_HPP
 #define IX11PREPARE_HPP
 
