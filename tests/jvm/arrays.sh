@@ -4,8 +4,9 @@ source "$(dirname "$0")/lib.sh"
 unpack_classes "$work"
 
 # The plain entry point may run main again and again; the launcher's ends the process as java
-# would once the application is over (here at once: Echo leaves no thread).
-run "comma fields" -- init QUILLET \
+# would once the application is over: here when the host has said what the last call answered
+# and releases Echo's hold.
+run "comma fields" LANYARDTEST_HOLD=released -- init QUILLET \
   mp-plain lanyardtest/Echo "a,b,c" \
   mp-plain lanyardtest/Echo "" \
   mp-plain lanyardtest/Echo ",a" \
@@ -14,7 +15,7 @@ run "comma fields" -- init QUILLET \
   mp-plain lanyardtest/Echo " a , b " \
   mp-plain-null-args lanyardtest/Echo \
   mp lanyardtest/Echo "~CVersion" \
-  wait 30 say "not reached"
+  touch released wait 30 say "not reached"
 expect_rc 0
 expect_out '%s\n' "$loaded" "DymInitializeJVM returned" \
   "args: 3" "arg 0: [a]" "arg 1: [b]" "arg 2: [c]" "CallJavaCodeMP returned 1" \

@@ -64,8 +64,8 @@ expect_err_text 'Exception in thread "main" java.lang.IllegalStateException: thr
 
 # The launcher's entry point ends the process as java does: the exception described at once,
 # and the status 1 once nothing of the application is left.
-run "main throws through the launcher's entry point" -- init QUILLET mp lanyardtest/Throws "" \
-  wait 30 say "not reached"
+run "main throws through the launcher's entry point" LANYARDTEST_HOLD=released -- init QUILLET \
+  mp lanyardtest/Throws "" touch released wait 30 say "not reached"
 expect_rc 1
 expect_out '%s\n' "$loaded" "DymInitializeJVM returned" "Throws.main runs" "DymCallJavaCodeMP returned 1"
 expect_err_text 'Exception in thread "main" java.lang.IllegalStateException: thrown by main'

@@ -24,6 +24,7 @@
 //   wait SECONDS            runs the event loop for that long (the application may end the
 //                           process meanwhile)
 //   say TEXT                prints TEXT (marks the order of the output)
+//   touch FILE              makes an empty FILE (releases a test class that waits for it)
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -217,6 +218,12 @@ int step(Host& host, int argc, char** argv, int i) {
   }
   if (command == "say") {
     say(argument(1));
+    return i + 2;
+  }
+  if (command == "touch") {
+    std::FILE* file = std::fopen(argument(1), "wb");
+    if (file == nullptr || std::fclose(file) != 0)
+      throw IException((std::string("cannot make ") + argument(1)).c_str());
     return i + 2;
   }
   throw IException(("unknown step " + command).c_str());

@@ -133,8 +133,8 @@ void requireNoPending(const char* function) {
 
 // --- the scripted classes -------------------------------------------------------------------
 
-// stub/Echo       main records its arguments
-// stub/Throws     main records its arguments and throws java.lang.RuntimeException
+// stub/Echo       main records its arguments (and holds, see holdingThread)
+// stub/Throws     main records its arguments, holds and throws java.lang.RuntimeException
 // stub/SetRC      main calls lanyard's setRC from JVMSTUB_SETRC_THREADS threads of its own,
 //                 JVMSTUB_SETRC_CALLS times each, waits for them and records the outcome
 // com/obel/dorntools/quillet/StartQuillet
@@ -187,7 +187,7 @@ void awaitFile(const std::string& path) {
   for (int i = 0; i < 2400 && !fileExists(path); ++i)
     Sleep(50);
   if (!fileExists(path)) {
-    record("StartQuillet: no " + path + " within two minutes");
+    record("no " + path + " within two minutes");
     ExitProcess(99);
   }
 }
@@ -226,6 +226,22 @@ DWORD WINAPI outlivingThread(LPVOID) {
   record("StartQuillet thread ends");
   endNonDaemon();
   return 0;
+}
+
+// With JVMSTUB_HOLD naming a file, main leaves this thread of the application behind until the
+// file appears. The application's end ends the process as soon as main has returned through
+// DymCallJavaCodeMP; the hold lets a test see what its caller does first.
+DWORD WINAPI holdingThread(LPVOID) {
+  adoptNonDaemon();
+  awaitFile(std::getenv("JVMSTUB_HOLD"));
+  endNonDaemon();
+  return 0;
+}
+
+void holdIfAsked() {
+  const char* hold = std::getenv("JVMSTUB_HOLD");
+  if (hold != nullptr && *hold != '\0')
+    startApplicationThread(holdingThread, nullptr);
 }
 
 // JVMSTUB_START chooses how the start class's main ends: "throw" (an exception escapes it),
@@ -270,7 +286,10 @@ void playMain(const Object* mainClass, const Object* arguments) {
 
   if (mainClass->text == startClass) {
     playStart();
+  } else if (mainClass->text == "stub/Echo") {
+    holdIfAsked();
   } else if (mainClass->text == "stub/Throws") {
+    holdIfAsked();
     raise("java/lang/RuntimeException", "thrown by main");
   } else if (mainClass->text == "stub/SetRC") {
     static int calls;

@@ -1,8 +1,9 @@
-// Prints the arguments it receives and returns.
+// Prints the arguments it receives and returns (holding, see Hold).
 package lanyardtest;
 
 public final class Echo {
     public static void main(String[] args) {
         Arguments.print(args);
+        Hold.ifAsked();
     }
 }
