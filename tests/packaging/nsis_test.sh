@@ -24,7 +24,7 @@ export QUILLET_RIG_DIR=$work/rig
 # Wine links the prefix's user folders into the home, and would add menu entries for shortcuts
 # to the desktop's menus there: a home of the test's own, and no menu entries.
 export HOME=$work/home
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export WINEDLLOVERRIDES="$rig_dll_overrides;winemenubuilder.exe=d"
 rig_wine_init "$QUILLET_RIG_DIR" "$QUILLET_WINE_BITS"
 export DISPLAY=":$(cat "$QUILLET_RIG_DIR/display")"
 trap '"$rig_wineserver" -k 2>/dev/null; rm -rf "$work"' EXIT
@@ -137,6 +137,12 @@ uninstall_and_check() { # DIR WIN_DIR
   keys=$(comm -13 "$work/before.keys" "$work/after.keys")
   [ -z "$files" ] || fail "files left behind: $files"
   [ -z "$keys" ] || fail "registry keys left behind: $keys"
+  # Wine's debugger keeps its settings there: a program of the prefix crashed, and Wine's report
+  # ("wine: Unhandled ...") is above, or in the logs of the installer and the uninstaller.
+  if grep -qF '[Software\\Wine\\WineDbg]' <<<"$keys"; then
+    fail "a program of the prefix crashed"
+    grep -h '^wine: ' "$work/install.log" "$work/uninstall.log"
+  fi
   # The uninstaller's own copy waits in the temporary folder for the next start of Windows,
   # which deletes it.
   local pending left
