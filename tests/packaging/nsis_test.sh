@@ -33,8 +33,12 @@ failures=0 case=
 fail() { echo "FAIL [$case]: $*"; failures=$((failures + 1)); }
 begin() { case=$1; echo "--- $case"; }
 windows_path() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
-wine() { "$rig_wine" "$@" </dev/null; }
 settle() { "$rig_wineserver" -w; } # every process of the prefix ended, the registry on disk
+# The prefix has no persistent server (settle waits for it to end), and a program that starts
+# just as the last one's server ends can be lost with it: each of these programs waits for that
+# end first. (quillet does not: its windows need Wine's desktop, which a fresh server starts
+# only with the first window, and the installer's or reg's server is still up for it.)
+wine() { settle; "$rig_wine" "$@" </dev/null; }
 
 begin "installer"
 if ! (cd "$work" && cpack -G NSIS --config "$build/CPackConfig.cmake" -B "$work/pack") >"$work/cpack.log" 2>&1; then
@@ -127,7 +131,9 @@ check_installation() { # DIR WIN_DIR
 # temporary folder and goes on from there), and checks that nothing installed is left.
 uninstall_and_check() { # DIR WIN_DIR
   local dir=$1 win_dir=$2
-  wine "$win_dir\\Uninstall.exe" /S >"$work/uninstall.log" 2>&1 || fail "the uninstaller failed: $(cat "$work/uninstall.log")"
+  local status=0
+  wine "$win_dir\\Uninstall.exe" /S >"$work/uninstall.log" 2>&1 || status=$?
+  [ "$status" = 0 ] || fail "the uninstaller failed with status $status: $(cat "$work/uninstall.log")"
   settle
   [ -e "$dir" ] && fail "the install folder is left: $(cd "$dir" && ls | tr '\n' ' ')"
   [ -e "$menu/Quillet" ] && fail "the Start-menu folder is left"
