@@ -24,7 +24,7 @@ export QUILLET_RIG_DIR=$work/rig
 # Wine links the prefix's user folders into the home, and would add menu entries for shortcuts
 # to the desktop's menus there: a home of the test's own, and no menu entries.
 export HOME=$work/home
-export WINEDLLOVERRIDES="$rig_dll_overrides;winemenubuilder.exe=d"
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 rig_wine_init "$QUILLET_RIG_DIR" "$QUILLET_WINE_BITS"
 export DISPLAY=":$(cat "$QUILLET_RIG_DIR/display")"
 trap '"$rig_wineserver" -k 2>/dev/null; rm -rf "$work"' EXIT
@@ -65,10 +65,13 @@ user_temp=$(cd "$drive/users" && ls -d */Temp | head -n 1)
 # Wine's font tables aside: Wine writes them afresh whenever a program starts with another ANSI
 # code page than the one before (quillet declares UTF-8), which is Wine's bookkeeping, not the
 # installer's.
+# Wine's debugger's keys aside too: its console and its settings, written when a program of the
+# prefix crashes. Wine's own driver host now and then does, at a start of Wine's services.
 snapshot() { # NAME
   (cd "$drive" && find . -path "./users/$user_temp" -prune -o -printf '%y %p\n' | sort) >"$work/$1.files"
   cat "$WINEPREFIX/system.reg" "$WINEPREFIX/user.reg" | sed -n 's/^\(\[[^]]*\]\).*/\1/p' |
-    grep -v '\\\\CurrentVersion\\\\Fonts\]$' | sort -u >"$work/$1.keys"
+    grep -v -e '\\\\CurrentVersion\\\\Fonts\]$' -e '^\[Console\]$' -e '^\[Software\\\\Wine\\\\WineDbg\]$' |
+    sort -u >"$work/$1.keys"
 }
 snapshot before
 
@@ -143,11 +146,11 @@ uninstall_and_check() { # DIR WIN_DIR
   keys=$(comm -13 "$work/before.keys" "$work/after.keys")
   [ -z "$files" ] || fail "files left behind: $files"
   [ -z "$keys" ] || fail "registry keys left behind: $keys"
-  # Wine's debugger keeps its settings there: a program of the prefix crashed, and Wine's report
-  # ("wine: Unhandled ...") is above, or in the logs of the installer and the uninstaller.
-  if grep -qF '[Software\\Wine\\WineDbg]' <<<"$keys"; then
-    fail "a program of the prefix crashed"
-    grep -h '^wine: ' "$work/install.log" "$work/uninstall.log"
+  # A crash in the prefix is reported, not judged here: one of the installer's, the uninstaller's
+  # or quillet's shows in its status and in what it leaves, which the checks above judge.
+  if grep -qsh '^wine: Unhandled' "$work/install.log" "$work/uninstall.log"; then
+    echo "note: Wine reports a crash in the prefix:"
+    grep -h '^wine: Unhandled' "$work/install.log" "$work/uninstall.log"
   fi
   # The uninstaller's own copy waits in the temporary folder for the next start of Windows,
   # which deletes it.

@@ -11,12 +11,6 @@
 rig_skip_status=77
 rig_no32_reason="this machine cannot run 32-bit programs"
 
-# The DLLs that the rig's prefixes do without: Mono and Gecko (never installed), and Wine's USB
-# driver, which the driver host of Wine 8 loads at every start of Wine's services and which now
-# and then crashes there (a page fault in ntoskrnl.exe). Nothing here uses USB, and the crash
-# starts Wine's debugger, whose console writes registry keys of its own into the prefix.
-rig_dll_overrides="mscoree,mshtml=;wineusb.sys=d"
-
 # rig_wine_init RIG_DIR BITS: sets rig_dir, rig_wine (the loader), rig_wineserver and Wine's
 # environment for the tree whose rig directory is RIG_DIR.
 rig_wine_init() {
@@ -32,7 +26,7 @@ rig_wine_init() {
   [ -x /usr/lib/wine/wineserver64 ] && rig_wineserver=/usr/lib/wine/wineserver64
   export WINEPREFIX="$rig_dir/prefix"
   export WINEDEBUG=${WINEDEBUG:--all}
-  export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-$rig_dll_overrides}
+  export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 }
 
 # Finds out whether this machine runs the tree's loader and keeps the answer in the rig
