@@ -148,10 +148,7 @@ uninstall_and_check() { # DIR WIN_DIR
   [ -z "$keys" ] || fail "registry keys left behind: $keys"
   # A crash in the prefix is reported, not judged here: one of the installer's, the uninstaller's
   # or quillet's shows in its status and in what it leaves, which the checks above judge.
-  if grep -qsh '^wine: Unhandled' "$work/install.log" "$work/uninstall.log"; then
-    echo "note: Wine reports a crash in the prefix:"
-    grep -h '^wine: Unhandled' "$work/install.log" "$work/uninstall.log"
-  fi
+  grep -sh '^wine: Unhandled' "$work/install.log" "$work/uninstall.log" | sed 's/^/note: /'
   # The uninstaller's own copy waits in the temporary folder for the next start of Windows,
   # which deletes it.
   local pending left
