@@ -29,16 +29,22 @@ rig_wine_init() {
   export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 }
 
+# Where .ci/install-deps keeps why wine32 could not be installed (a mirror without its 32-bit
+# index); absent when it was.
+rig_wine32_unavailable="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build/wine32-unavailable"
+
 # Finds out whether this machine runs the tree's loader and keeps the answer in the rig
 # directory (empty: it does; else the reason why not). Only the 32-bit loader is asked: it
 # answering --version is enough, and a kernel without 32-bit programs refuses it ("Exec format
 # error"). A loader that is not there at all is no such machine but a missing package: its
-# tests run and fail.
+# tests run and fail, unless the set-up recorded that the package could not be had.
 rig_wine_probe() {
   mkdir -p "$rig_dir"
   : >"$rig_dir/wine-skip.tmp"
   if [ "$rig_wine_bits" = 32 ] && [ -e "$rig_wine" ] && ! "$rig_wine" --version >/dev/null 2>&1; then
     echo "$rig_no32_reason" >"$rig_dir/wine-skip.tmp"
+  elif [ "$rig_wine_bits" = 32 ] && [ ! -e "$rig_wine" ] && [ -s "$rig_wine32_unavailable" ]; then
+    head -n 1 "$rig_wine32_unavailable" >"$rig_dir/wine-skip.tmp"
   fi
   mv -f "$rig_dir/wine-skip.tmp" "$rig_dir/wine-skip"
 }
