@@ -1,6 +1,9 @@
 // Creating the process's Java VM for a named tool of the product family.
 #include <cstring>
+#include <string>
 
+#include "idynlib.hpp"
+#include "ienviron.hpp"
 #include "ipathlist.hpp"
 #include "istring.hpp"
 #include "lanyard.hpp"
@@ -52,6 +55,17 @@ IString platformClassPathOption(const char* option) {
   return IString(classPathKey) + IPathList::fromWindows(option + keyLength);
 }
 
+// The directory of the runtime library that this library was bound to when it was loaded,
+// wherever the caller found it; empty when it cannot be told.
+IString runtimeDirectory() {
+  const std::string file = IDynamicLinkLibrary::fileNameOf(
+      reinterpret_cast<IDynamicLinkLibrary::ProcAddress>(&JNI_CreateJavaVM)).c_str();
+  const std::size_t separator = file.rfind(IEnvironment::directorySeparator());
+  return separator != std::string::npos && separator > 0
+             ? IString(file.c_str(), separator)
+             : IString();
+}
+
 } // namespace
 
 using namespace lanyard;
@@ -65,7 +79,7 @@ std::int32_t LANYARD_STDCALL InitializeJVM(const char* toolName) {
 
     // The runtime derives its native library path from the environment when it is created:
     // it must already lead to this library for CReturn's System.loadLibrary to find it.
-    IPathList::mirrorLibrarySearch();
+    IPathList::mirrorLibrarySearch(runtimeDirectory());
 
     JavaVMOption options[2];
     options[0].optionString = const_cast<char*>(classPathOption.c_str());

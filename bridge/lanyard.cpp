@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "imsgbox.hpp"
+#include "iprocess.hpp"
 #include "istring.hpp"
 #include "iwindow.hpp"
 #include "lanyardstate.hpp"
@@ -24,11 +25,9 @@ void endProcess(const char* boxTitle, const char* boxText, const char* output, b
     box.show(IException(boxText, 0, IException::unrecoverable));
   } catch (...) {
     // The message must not be lost because the box could not be shown.
-    std::fprintf(stderr, "%s: %s\n", boxTitle, boxText);
-    std::fflush(stderr);
+    IProcess::writeStandardError((IString(boxTitle) + ": " + boxText + "\n").c_str());
   }
-  std::fputs(output, stdout);
-  std::fflush(stdout);
+  IProcess::writeStandardOutput(output);
   if (destroyVM && vmExists())
     DestroyJVM();
   std::exit(1);
@@ -36,8 +35,9 @@ void endProcess(const char* boxTitle, const char* boxText, const char* output, b
 
 void endProcessAfterFailure(const char* entryPoint, const char* text) {
   std::fflush(stdout);
-  std::fprintf(stderr, text::unexpectedFailureFormat, entryPoint, text);
-  std::fflush(stderr);
+  char line[1024];
+  std::snprintf(line, sizeof line, text::unexpectedFailureFormat, entryPoint, text);
+  IProcess::writeStandardError(line);
   if (vmExists())
     DestroyJVM();
   std::exit(1);

@@ -2,12 +2,14 @@
 #include "appstart.hpp"
 
 #include "bridgestart.hpp"
+#include "exitstatus.hpp"
 #include "ienviron.hpp"
 #include "iexcept.hpp"
 #include "iprocess.hpp"
 #include "launcherstate.hpp"
 #include "mainwindow.hpp"
 #include "messages.hpp"
+#include "quillet_md.hpp"
 #include "trace.hpp"
 
 namespace {
@@ -20,10 +22,12 @@ const char* const startArguments = "~CVersion";
 const char* const externalArgument = " -cp dorn.quillet.jar com/obel/dorntools/quillet/StartQuillet";
 const unsigned long pauseBeforeExec = 300; // milliseconds
 
-// "\bin\java" with the platform's directory separator.
+// "\bin\java.exe" on Windows, "/bin/java" on POSIX: the one file that is started, whatever
+// else lies beside it (a java.com or java.bat would run first if the extension were left to
+// a search).
 IString javaExecutable() {
   char s[2] = {IEnvironment::directorySeparator(), '\0'};
-  return IString(s) + "bin" + s + "java";
+  return IString(s) + "bin" + s + "java" + executableSuffix();
 }
 
 // Without a bridge whose virtual machine exists there is nothing to call: the start fails as a
@@ -87,9 +91,11 @@ void startExternally(MainWindow& window, LauncherState& state) {
   IProcess::detachStandardStreams();
   window.showBusy();
   IProcess::sleep(pauseBeforeExec);
+  // Out of the way before java runs: on Windows quillet waits for it (its status becomes
+  // quillet's), and its window must not stand there meanwhile.
+  retire(window);
   IProcess::replaceWith(state.javaHome, arguments);
 
-  // Only a failed start comes back here: the window goes, and so does the process, quietly.
-  retire(window);
-  IProcess::endNow(0);
+  // Only a failed start comes back here. Its streams are gone, so the status tells.
+  IProcess::endNow(statusOf(ExitStatus::externalStartFailed));
 }

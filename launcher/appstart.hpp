@@ -11,8 +11,9 @@ struct LauncherState;
 // answer says whether the application was started, so that the process stays alive for it.
 bool startInProcess(MainWindow& window, LauncherState& state);
 
-// Replaces the process with the runtime's java running the start class. Does not return: when
-// the runtime cannot be started the process ends at once with status 0.
+// Has the runtime's java run the start class in the process's place (on Windows the process
+// waits for it and ends with its status). Does not return: when java cannot be started the
+// process ends at once, with the external start's failure status.
 [[noreturn]] void startExternally(MainWindow& window, LauncherState& state);
 
 #endif

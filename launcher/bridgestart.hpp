@@ -18,9 +18,10 @@ void callEntryPoint(const IDynamicLinkLibrary& library, const char* name, Args..
   entry(args...);
 }
 
-// Loads "lanyard" into state.bridgeLibrary and has it create the Java virtual machine for the
-// tool "QUILLET". On an IException the user is told that the bridge is unusable; the answer
-// says whether it succeeded.
+// Loads the runtime library that state names, then "lanyard" from quillet's own folder into
+// state.bridgeLibrary, and has the bridge create the Java virtual machine for the tool
+// "QUILLET". On an IException the user is told that the bridge is unusable; the answer says
+// whether it succeeded.
 bool startBridge(LauncherState& state);
 
 #endif

@@ -21,10 +21,10 @@ const char* const runtimeLibValue = "RuntimeLib";
 const char* const javaHomeValue = "JavaHome";
 const char* const pathVariable = "PATH";
 
-// Buffer sizes of the reads, terminator included. A longer PATH is refused; a longer current
-// directory is read whole instead (a deep working directory is no reason not to start).
+// Buffer size of the current directory's read, terminator included. A longer directory is
+// read whole instead (a deep working directory is no reason not to start); so is PATH, whose
+// developer machines commonly carry several thousand characters.
 const unsigned long currentDirectorySize = 261;
-const unsigned long pathSize = 3000;
 
 // The key stays open only as long as the read: it is closed whatever the answer.
 class OpenKey {
@@ -36,6 +36,7 @@ public:
   OpenKey(const OpenKey&) = delete;
   OpenKey& operator=(const OpenKey&) = delete;
   bool isOpen() const { return answer_ == IRegistry::success; }
+  long answer() const { return answer_; }
   IRegistry::Key key() const { return key_; }
 
 private:
@@ -63,7 +64,10 @@ IString runtimeMarker() {
 RegistryText readRegistryValue(const char* key, const char* valueName) {
   RegistryText result;
   OpenKey opened(key);
-  if (!opened.isOpen()) return result;
+  if (!opened.isOpen()) {
+    result.refused = opened.answer() == IRegistry::accessDenied;
+    return result;
+  }
   result.keyOpened = true;
 
   IRegistry::ValueEntry entry = {valueName, 0, nullptr, 0};
@@ -93,7 +97,9 @@ IString lookUpJavaHome(LauncherState& state) {
 PathEntries lookUpRuntimeLibrary(LauncherState& state) {
   PathEntries result;
   RegistryText library = readRegistryValue(runtimeKey16, runtimeLibValue);
-  if (!library.found) return result;
+  result.refused = library.refused;
+  if (!library.found || !isAbsolutePath(library.text)) return result;
+  state.runtimeLibrary = library.text;
   IString home = lookUpJavaHome(state);
 
   // Keep the directory: drop the file name and the separator in front of it. The name is
@@ -121,6 +127,22 @@ IString probeInstalledVersion() {
   return IString();
 }
 
+IString composePath(const IString& front, const IString& currentDirectory, const IString& back,
+                    bool keepsCurrentFolder) {
+  char sep[2] = {IEnvironment::pathSeparator(), '\0'};
+  if (keepsCurrentFolder)
+    return (front.isEmpty() ? IString() : front + sep) + currentDirectory + sep + back;
+  IString path;
+  for (const IString* part : {&front, &back}) {
+    for (const IString& entry : part->fields(sep)) {
+      if (!isAbsolutePath(entry)) continue;
+      if (!path.isEmpty()) path += sep;
+      path += entry;
+    }
+  }
+  return path;
+}
+
 EnvironmentResult prepareEnvironment(LauncherState& state) {
   EnvironmentResult result;
   try {
@@ -136,21 +158,22 @@ EnvironmentResult prepareEnvironment(LauncherState& state) {
       throw IException("GetCurrentDirectory: the current directory cannot be read");
     }
 
-    char pathBuffer[pathSize];
-    unsigned long m = IEnvironment::variable(pathVariable, pathBuffer, pathSize);
-    // 0 is an unset or empty PATH; pathSize or more is a value that did not fit.
-    if (m < 1 || m >= pathSize) {
+    const IString oldPath = IEnvironment::variable(pathVariable);
+    if (oldPath.isEmpty()) {
       result.outcome = EnvironmentOutcome::ended;
       result.failure = EnvironmentResult::pathUnreadable;
       return result;
     }
-    IString oldPath(pathBuffer, m);
 
-    char sep[2] = {IEnvironment::pathSeparator(), '\0'};
     IString newPath;
     PathEntries runtime = lookUpRuntimeLibrary(state);
+    if (runtime.refused) {
+      result.outcome = EnvironmentOutcome::ended;
+      result.failure = EnvironmentResult::registryRefused;
+      return result;
+    }
     if (runtime.found) {
-      newPath = runtime.text + sep + currentDirectory + sep + oldPath;
+      newPath = composePath(runtime.text, currentDirectory, oldPath, pathKeepsCurrentFolder());
     } else {
       IString capitals = oldPath;
       capitals.upperCase();
@@ -160,7 +183,15 @@ EnvironmentResult prepareEnvironment(LauncherState& state) {
       }
       // The old entries follow in capitals, which is harmless only where file names ignore
       // case: elsewhere they are kept as they were, or they would name other directories.
-      newPath = currentDirectory + sep + (fileNamesIgnoreCase() ? capitals : oldPath);
+      newPath = composePath(IString(), currentDirectory, fileNamesIgnoreCase() ? capitals : oldPath,
+                            pathKeepsCurrentFolder());
+    }
+
+    // The external route starts <home>/bin/java and nothing else: without a home that names
+    // one place (none, or one taken from the current directory) there is no runtime to start.
+    if (state.externalStart && !isAbsolutePath(state.javaHome)) {
+      result.outcome = EnvironmentOutcome::notReady;
+      return result;
     }
 
     // A value the platform cannot carry whole is not set cut short: the runtime would be
@@ -175,7 +206,7 @@ EnvironmentResult prepareEnvironment(LauncherState& state) {
   return result;
 }
 
-EnvironmentOutcome setUpEnvironment(LauncherState& state) {
+EnvironmentResult setUpEnvironment(LauncherState& state) {
   EnvironmentResult result = prepareEnvironment(state);
   if (result.failure == EnvironmentResult::pathUnreadable) {
     state.messageBox.setTitle(QuilletText::titleTessaran);
@@ -183,8 +214,13 @@ EnvironmentOutcome setUpEnvironment(LauncherState& state) {
   } else if (result.failure == EnvironmentResult::exception) {
     state.messageBox.setTitle(QuilletText::titleTessaran);
     state.messageBox.show(IException(QuilletText::environmentFailed, 0, IException::unrecoverable));
+  } else if (result.failure == EnvironmentResult::registryRefused) {
+    IString reason = IRegistry::refusal();
+    if (reason.isEmpty()) reason = QuilletText::registryAccessDenied;
+    state.messageBox.setTitle(QuilletText::titleTessaran);
+    state.messageBox.show(IString(QuilletText::registryRefused) + reason, failureStyle);
   }
-  return result.outcome;
+  return result;
 }
 
 IString notInstalledText(const IString& installedVersion) {

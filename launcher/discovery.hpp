@@ -13,6 +13,7 @@ extern const char* const runtimeKey150;  // the older runtime, looked for by the
 struct RegistryText {
   bool keyOpened = false;  // the key could be opened
   bool found = false;      // ...and the value exists in it
+  bool refused = false;    // the registry refused to be read (see IRegistry::refusal)
   IString text;            // the value's text, bounded by its size
 };
 
@@ -21,10 +22,13 @@ RegistryText readRegistryValue(const char* key, const char* valueName);
 
 struct PathEntries {
   bool found = false;
+  bool refused = false;    // the registry refused to be read: nothing may be taken from it
   IString text;            // runtime directory, separator, home directory (maybe empty)
 };
 
-// "RuntimeLib" with the library's file name cut off, and the Java home behind it.
+// "RuntimeLib" with the library's file name cut off, and the Java home behind it; the value
+// itself is kept in state.runtimeLibrary, as the file to load. A value that is not an absolute
+// path names no runtime: it would be looked for from the current directory.
 PathEntries lookUpRuntimeLibrary(LauncherState& state);
 // "JavaHome" of the runtime; stored in state.javaHome when found, else empty.
 IString lookUpJavaHome(LauncherState& state);
@@ -34,9 +38,17 @@ IString probeInstalledVersion();
 
 enum class EnvironmentOutcome { ready, notReady, ended };
 
+// The new PATH: front (the runtime's entries; empty when there are none), the current
+// directory, then back (the old entries). Joined as they are where the platform keeps the
+// current folder on PATH. Elsewhere no entry may lead to the current folder: the current
+// directory is left out, and so is every empty or relative entry, which a shell and execvp
+// would look up from wherever the application happens to be.
+IString composePath(const IString& front, const IString& currentDirectory, const IString& back,
+                    bool keepsCurrentFolder);
+
 // The set-up's work without its messages: what happened, and which message that calls for.
 struct EnvironmentResult {
-  enum Failure { none, pathUnreadable, exception };
+  enum Failure { none, pathUnreadable, exception, registryRefused };
   EnvironmentOutcome outcome = EnvironmentOutcome::notReady;
   Failure failure = none;
 };
@@ -44,7 +56,7 @@ EnvironmentResult prepareEnvironment(LauncherState& state);
 
 // Puts the runtime's directories and the current directory in front of PATH; shows the
 // message of an *ended* outcome through the shared message box.
-EnvironmentOutcome setUpEnvironment(LauncherState& state);
+EnvironmentResult setUpEnvironment(LauncherState& state);
 
 // The not-installed text for the version that the probe found (empty: none).
 IString notInstalledText(const IString& installedVersion);

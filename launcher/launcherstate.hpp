@@ -19,6 +19,10 @@ struct LauncherState {
 
   bool externalStart = false;       // started with "/ajs": the runtime's java replaces us
   IString javaHome;                 // the runtime's home from the registry; empty if unknown
+  // The runtime library that the registry names ("RuntimeLib", a full path), the one file that
+  // the bridge start-up loads as the runtime; empty when the runtime was found through the
+  // marker on PATH instead.
+  IString runtimeLibrary;
   std::int32_t screenWidth = 0;     // desktop width in pixels, measured by the display check
   // The loaded bridge. Never released: the virtual machine it hosts lives as long as the process.
   IDynamicLinkLibrary* bridgeLibrary = nullptr;

@@ -14,7 +14,6 @@ LauncherState launcherState;
 } // namespace
 
 int main(int argc, char** argv) {
-  runMainSequence(launcherState, argc, argv);
-  // Every end of the launcher is an orderly one, failures included: they have been shown.
-  return 0;
+  // Every end that reaches here did not run the application: its status says why.
+  return runMainSequence(launcherState, argc, argv);
 }

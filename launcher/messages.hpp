@@ -24,6 +24,9 @@ constexpr const char* noDisplay =
 // --- environment set-up ----------------------------------------------------------------------
 constexpr const char* pathUnreadable = "Unable to aquire current Path information.";
 constexpr const char* environmentFailed = " unable to establish Quillet runtime environment";
+// The registry names the library that quillet loads: one that others may change is not used.
+constexpr const char* registryRefused = "Quillet cannot use the registration of its Java runtime: ";
+constexpr const char* registryAccessDenied = "access to its registry key is denied.";
 
 // --- the not-installed message, in its own box ----------------------------------------------
 constexpr const char* titleNotInstalled = "Quillet";

@@ -8,7 +8,9 @@ struct LauncherState;
 // name stands in for a missing first argument and never matches).
 bool isExternalStartSwitch(int argc, const char* const* argv);
 
-// Runs the main sequence to its end. Every message it has to give is shown on the way.
-void runMainSequence(LauncherState& state, int argc, const char* const* argv);
+// Runs the main sequence to its end. Every message it has to give is shown on the way; the
+// answer is the status to end with (ExitStatus) when it ends without the application. While
+// the application runs in this process, or in its place, the process ends with it instead.
+int runMainSequence(LauncherState& state, int argc, const char* const* argv);
 
 #endif

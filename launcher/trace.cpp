@@ -28,6 +28,8 @@ void traceStep(const char* step) {
   using namespace std::chrono;
   long long epoch = duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
   long long since = duration_cast<microseconds>(steady_clock::now() - t.begin).count();
-  std::fprintf(stderr, "quillet-trace: %s %lld %lld %lu\n", step, epoch, since, IProcess::peakMemoryKiB());
-  std::fflush(stderr);
+  char line[200];
+  std::snprintf(line, sizeof line, "quillet-trace: %s %lld %lld %lu\n", step, epoch, since,
+                IProcess::peakMemoryKiB());
+  IProcess::writeStandardError(line);
 }

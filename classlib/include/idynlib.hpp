@@ -13,11 +13,17 @@
 // whose last component has no extension is completed to "lib<name>.so" ("lanyard" becomes
 // "liblanyard.so"; a trailing '.' means "no extension": "lanyard." stays "lanyard"). A name
 // without a directory part is then looked for: among the libraries the process has loaded
-// already, in the program's own directory, in the current directory, in the entries of PATH as
-// it is at that moment, and last in the system's library directories. A name that does not
-// exist as written is matched without regard to case, as on Windows. The library's own
-// dependencies that are not loaded yet are found along the same search (not through an RPATH or
-// LD_LIBRARY_PATH), and released with it.
+// already, in the program's own directory, in the absolute entries of PATH as it is at that
+// moment, and last in the system's library directories. A name that does not exist as written
+// is matched without regard to case, as on Windows. The library's own dependencies that are not
+// loaded yet are found along the same search (not through an RPATH or LD_LIBRARY_PATH), and
+// released with it.
+//
+// On every platform the current directory is never searched: not itself, and (on POSIX) not
+// through an empty or relative entry of PATH. Windows takes it out of the process's search
+// before the first load. On POSIX a file that users other than its owner and root may change
+// (write it, or replace it in a folder without sticky bit that they may write) is not loaded:
+// the search passes over it, and a full path naming it fails to load.
 class IDLLModule {
 public:
   typedef void* Handle;
@@ -73,6 +79,10 @@ public:
   // ("GetProcAddress #: " and that ordinal in decimal) when there is none. ELF has no ordinals:
   // on POSIX every ordinal raises that error.
   ProcAddress procAddress(unsigned long ordinal) const;
+
+  // The full path of the module (a library, or the program) whose code holds address, however
+  // it came to be loaded; empty when no module does. Raises nothing.
+  static IString fileNameOf(ProcAddress address);
 
   // How many records the process-wide registry holds (for tests and diagnostics).
   static unsigned long registeredModules();

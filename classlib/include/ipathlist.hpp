@@ -15,11 +15,14 @@ public:
   static IString fromWindows(const char* windowsList);
 
   // Prepares the environment so that a runtime created later in this process, which reads its
-  // native-library path from the environment once, searches as LoadLibrary does on Windows:
-  // the program's directory, then the entries of PATH. On POSIX this is LD_LIBRARY_PATH (what
-  // it held before follows, so nothing is lost for the programs the process starts). Nothing
-  // to do on Windows, where the runtime searches that way itself.
-  static void mirrorLibrarySearch();
+  // native-library path from the environment once, finds the libraries this process has
+  // loaded: the program's directory first, then runtimeDirectory (the runtime library's own),
+  // as the runtime searches on Windows where both lead PATH. On POSIX this is LD_LIBRARY_PATH;
+  // the absolute entries it held before follow, so that the user's own libraries are still
+  // found by the runtime and by the programs the process starts, but cannot stand in for the
+  // program's. An empty or relative entry is dropped: the dynamic loader reads it as the
+  // current directory. Nothing to do on Windows, where the runtime searches that way itself.
+  static void mirrorLibrarySearch(const char* runtimeDirectory);
 };
 
 #endif

@@ -17,10 +17,21 @@ public:
   static void detachStandardStreams();
   static void sleep(unsigned long milliseconds);
 
-  // Replaces the process with the program at path, as the C runtime's exec call does on
-  // Windows: the first element of arguments is the program's own name, and the later ones (up
-  // to the null one) reach it as command-line text, joined with blanks and split by the
-  // Windows rules (see passedArguments). Returns only when the program cannot be started.
+  // Writes text to the standard error (or output) stream and flushes it. A stream that is
+  // closed, or a pipe whose reader has gone, loses the text and nothing more: the write never
+  // ends the process (on POSIX the pipe would raise SIGPIPE, whose default ends it), and the
+  // signal's disposition stays as the process inherited it, for the programs it starts.
+  static void writeStandardError(const char* text);
+  static void writeStandardOutput(const char* text);
+
+  // Runs the program at path in this process's place: the first element of arguments is the
+  // program's own name, and the later ones (up to the null one) reach it as command-line text,
+  // joined with blanks and split by the Windows rules (see passedArguments). path is taken as
+  // it is: no search, no extension added. On POSIX the process becomes the program (execv),
+  // which so ends with the program's status. Windows cannot replace a process: the program is
+  // started with that command line and the process waits for it, still answering what other
+  // programs send its windows, then ends with the program's exit status. Returns only when the
+  // program cannot be started.
   static void replaceWith(const char* path, const char* const* arguments);
 
   // The largest resident memory of the process so far, in KiB (0 when the platform cannot tell).

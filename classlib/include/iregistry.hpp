@@ -2,6 +2,8 @@
 #ifndef IREGISTRY_HPP
 #define IREGISTRY_HPP
 
+#include "istring.hpp"
+
 // The operations answer with the platform's error codes (0 for success) instead of throwing:
 // callers such as the launcher follow the registry's own two-call protocol, in which
 // moreData on the first call is the expected answer, not a failure.
@@ -13,7 +15,11 @@
 // only when the name or the file changes (another file, size or modification time). A file
 // that cannot serve (not a regular file, larger than 8 MB, unreadable, not in the format) has
 // no keys; a malformed line is skipped. Either is written to the exception logger, once per
-// version of the file; no exception leaves these calls.
+// version of the file; no exception leaves these calls. A file that users other than its owner
+// and root may change (write it, or replace it in a folder they may write that has no sticky
+// bit) is refused: the registry names the libraries a program loads, so such a file would let
+// them choose its code. Then, as for a file that cannot be opened, every key answers
+// accessDenied.
 class IRegistry {
 public:
   // An open key; null is never a valid key.
@@ -58,6 +64,11 @@ public:
 
   // RegCloseKey.
   static long closeKey(Key key);
+
+  // When openKey answers accessDenied: why, as one sentence for the user (POSIX: the registry
+  // file's name and what is wrong with it). Empty otherwise, and on Windows, whose registry
+  // says no more than its answer.
+  static IString refusal();
 };
 
 #endif

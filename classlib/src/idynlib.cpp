@@ -138,6 +138,11 @@ IString IDynamicLinkLibrary::fileName() const {
   return path;
 }
 
+IString IDynamicLinkLibrary::fileNameOf(ProcAddress address) {
+  IString path;
+  return address && idynlib_platform::fileNameOf(address, path) ? path : IString();
+}
+
 bool IDynamicLinkLibrary::isLoaded() const { return module_ && module_->handle(); }
 
 IDLLModule::Handle IDynamicLinkLibrary::handle() const {

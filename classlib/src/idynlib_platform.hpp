@@ -20,6 +20,8 @@ IDynamicLinkLibrary::ProcAddress procAddress(IDLLModule::Handle handle, const ch
 IDynamicLinkLibrary::ProcAddress procAddress(IDLLModule::Handle handle, unsigned short ordinal);
 // The module's full path (a null handle: the program's); false on failure.
 bool fileName(IDLLModule::Handle handle, IString& path);
+// The full path of the module whose code holds address; false when there is none.
+bool fileNameOf(IDynamicLinkLibrary::ProcAddress address, IString& path);
 
 } // namespace idynlib_platform
 

@@ -1,6 +1,7 @@
 // The exception logger: the record every raised exception leaves, and the default logger that
 // prints it to the standard error stream.
 #include "iexcept.hpp"
+#include "iprocess.hpp"
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,8 +13,8 @@ namespace {
 class IDefaultExceptionLogger : public IExceptionLogger {
 public:
   void writeLine(const char* line) override {
-    std::fprintf(stderr, "%s\n", line);
-    std::fflush(stderr);
+    IProcess::writeStandardError(line);
+    IProcess::writeStandardError("\n");
   }
 };
 
@@ -26,8 +27,8 @@ IExceptionLogger& defaultLogger() {
 
 const char* orUnknown(const char* text) { return text ? text : "Unknown"; }
 
-// Formats one record line into buffer (with room for it) or, without a buffer, prints it
-// straight to the standard error stream with a line end.
+// Formats one record line into buffer (with room for it) or, without a buffer (no memory for
+// one), writes as much of it as a line of the stack holds straight to the standard error stream.
 template <typename... Args>
 void recordLine(IExceptionLogger& logger, char* buffer, std::size_t size, const char* format,
                 Args... args) {
@@ -35,8 +36,10 @@ void recordLine(IExceptionLogger& logger, char* buffer, std::size_t size, const 
     std::snprintf(buffer, size, format, args...);
     logger.writeLine(buffer);
   } else {
-    std::fprintf(stderr, format, args...);
-    std::fputc('\n', stderr);
+    char line[512];
+    std::snprintf(line, sizeof line, format, args...);
+    IProcess::writeStandardError(line);
+    IProcess::writeStandardError("\n");
   }
 }
 

@@ -4,10 +4,12 @@
 
 #include <cstdio>
 #include <mutex>
+#include <string>
 
 #include "ierrinfo.hpp"
 #include "iexcept.hpp"
 #include "imsgboxlogic.hpp"
+#include "iprocess.hpp"
 #include "iwindow.hpp"
 #include "iwindowdriver.hpp"
 
@@ -128,8 +130,9 @@ unsigned long IMessageBoxLogic::firstButtonResult(std::uint32_t flags) {
 }
 
 void IMessageBoxLogic::writeUnshown(const char* title, const char* text) {
-  std::fprintf(stderr, "%s: %s\n", title != nullptr ? title : "", text != nullptr ? text : "");
-  std::fflush(stderr);
+  const std::string line = std::string(title != nullptr ? title : "") + ": " +
+                           (text != nullptr ? text : "") + "\n";
+  IProcess::writeStandardError(line.c_str());
 }
 
 unsigned long IMessageBoxLogic::unshownResult(std::uint32_t styleWord, unsigned long helpId) {

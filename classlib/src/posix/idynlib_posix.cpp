@@ -1,4 +1,5 @@
-// IDynamicLinkLibrary on POSIX: the Windows search for a library and its dependencies, over dlopen.
+// IDynamicLinkLibrary on POSIX: the Windows search for a library and its dependencies, over dlopen,
+// never in the current directory and never of a file that others may change.
 #include "idynlib_platform.hpp"
 
 #include <cerrno>
@@ -18,6 +19,7 @@
 #include <unistd.h>
 
 #include "iexcept.hpp"
+#include "ifiletrust_posix.hpp"
 #include "isystem.hpp"
 
 namespace {
@@ -66,25 +68,28 @@ std::string absolute(const std::string& path) {
   return std::filesystem::path(cwd + "/" + path).lexically_normal().string();
 }
 
-// Where Windows looks for a module named without a full path: the program's directory, the
-// current directory, then each entry of PATH as it is now (empty entries name nothing).
+// Where a module named without a full path is looked for: the program's directory, then each
+// entry of PATH as it is now, as Windows searches without its current directory. The current
+// directory is never searched, neither itself nor through an empty or relative entry of PATH:
+// whoever can put a file where the user happens to be would otherwise choose the code the
+// process runs.
 std::vector<std::string> searchDirectories() {
   std::vector<std::string> dirs;
   auto add = [&dirs](const std::string& dir) {
+    if (dir.empty() || dir[0] != '/')
+      return;
     std::string full = absolute(dir);
-    if (!full.empty() && isDirectory(full))
+    if (isDirectory(full))
       dirs.push_back(full);
   };
   const std::string program = ISystem::programPath();
   const std::string::size_type slash = program.rfind('/');
   if (slash != std::string::npos)
     add(slash == 0 ? "/" : program.substr(0, slash));
-  add(ISystem::currentDirectory());
   std::string path;
   ISystem::environmentValue("PATH", path);
   for (const std::string& entry : ISystem::splitPathList(path, ':'))
-    if (!entry.empty())
-      add(entry);
+    add(entry);
   return dirs;
 }
 
@@ -281,7 +286,8 @@ private:
 
   // Finds the file for a name as the search does; empty when there is none (or only files of
   // the other word size, which the search passes over as Windows does).
-  std::string find(const std::string& name, bool* sawOtherWordSize, bool* notLibrary) {
+  std::string find(const std::string& name, bool* sawOtherWordSize, bool* notLibrary,
+                   bool* sawUntrusted) {
     std::vector<std::string> candidates;
     if (name[0] == '/')
       candidates.push_back(absolute(name));
@@ -292,6 +298,17 @@ private:
       std::string file = resolveFile(candidate);
       if (file.empty())
         continue;
+      // Code that others may change is theirs to choose: passed over, as a file of another
+      // word size is, with the reason in the log.
+      struct stat status;
+      if (::stat(file.c_str(), &status) == 0) {
+        const std::string unsafe = IFileTrust::whyOthersMayChange(file, status);
+        if (!unsafe.empty()) {
+          *sawUntrusted = true;
+          fail(EACCES, file + ": not loaded: " + unsafe);
+          continue;
+        }
+      }
       FileKind kind = ElfFile(file).kind();
       if (kind == FileKind::library)
         return file;
@@ -318,10 +335,12 @@ private:
       if (void* loaded = ::dlopen(name.c_str(), RTLD_NOW | RTLD_NOLOAD))
         return loaded;
     }
-    bool otherWordSize = false, notLibrary = false;
-    std::string file = find(name, &otherWordSize, &notLibrary);
+    bool otherWordSize = false, notLibrary = false, untrusted = false;
+    std::string file = find(name, &otherWordSize, &notLibrary, &untrusted);
     if (notLibrary)
       return nullptr;
+    if (file.empty() && untrusted)
+      return nullptr; // the reason is logged, and the error code set
     if (file.empty()) {
       if (!bare || otherWordSize) {
         fail(otherWordSize ? ENOEXEC : ENOENT,
@@ -352,9 +371,9 @@ private:
         ::dlclose(loaded); // only asked whether it is there
         continue;
       }
-      bool otherWordSize = false, notLibrary = false;
-      std::string found = find(needed, &otherWordSize, &notLibrary);
-      if (notLibrary)
+      bool otherWordSize = false, notLibrary = false, untrusted = false;
+      std::string found = find(needed, &otherWordSize, &notLibrary, &untrusted);
+      if (notLibrary || (found.empty() && untrusted))
         return false;
       if (found.empty())
         continue;
@@ -467,6 +486,22 @@ bool fileName(IDLLModule::Handle handle, IString& path) {
     return false;
   }
   return true;
+}
+
+bool fileNameOf(IDynamicLinkLibrary::ProcAddress address, IString& path) {
+  Dl_info info;
+  struct link_map* owner = nullptr;
+  if (!::dladdr1(reinterpret_cast<void*>(address), &info, reinterpret_cast<void**>(&owner),
+                 RTLD_DL_LINKMAP) ||
+      owner == nullptr)
+    return false;
+  // The program has an empty name in its link map; a library the name it was loaded by,
+  // which is a full path for every library this search loads.
+  if (owner->l_name && *owner->l_name) {
+    path = owner->l_name;
+    return true;
+  }
+  return fileName(nullptr, path);
 }
 
 } // namespace idynlib_platform

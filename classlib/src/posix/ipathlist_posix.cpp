@@ -1,5 +1,5 @@
 // POSIX: Windows file-name lists translated to ':' lists whose names are found without case,
-// and the Windows library search mirrored into LD_LIBRARY_PATH.
+// and the libraries of the process put first in LD_LIBRARY_PATH.
 #include "ipathlist.hpp"
 
 #include <algorithm>
@@ -20,9 +20,11 @@ std::string resolveEntry(const std::string& written) {
   return found.empty() ? entry : found;
 }
 
-void appendEntries(const std::string& list, std::vector<std::string>& entries) {
+// Adds the absolute entries of list that are not there yet, in their order.
+void appendAbsoluteEntries(const std::string& list, std::vector<std::string>& entries) {
   for (const std::string& entry : ISystem::splitPathList(list, ':'))
-    if (std::find(entries.begin(), entries.end(), entry) == entries.end())
+    if (!entry.empty() && entry[0] == '/' &&
+        std::find(entries.begin(), entries.end(), entry) == entries.end())
       entries.push_back(entry);
 }
 
@@ -38,16 +40,15 @@ IString IPathList::fromWindows(const char* windowsList) {
   return IString(result.c_str(), result.size());
 }
 
-void IPathList::mirrorLibrarySearch() {
+void IPathList::mirrorLibrarySearch(const char* runtimeDirectory) {
   std::vector<std::string> entries;
-  entries.push_back(IEnvironment::programDirectory().c_str());
+  appendAbsoluteEntries(IEnvironment::programDirectory().c_str(), entries);
+  if (runtimeDirectory != nullptr)
+    appendAbsoluteEntries(runtimeDirectory, entries);
   bool isSet = false;
-  const IString path = IEnvironment::variable("PATH", &isSet);
-  if (isSet && !path.isEmpty())
-    appendEntries(path.c_str(), entries);
   const IString previous = IEnvironment::variable("LD_LIBRARY_PATH", &isSet);
-  if (isSet && !previous.isEmpty())
-    appendEntries(previous.c_str(), entries);
+  if (isSet)
+    appendAbsoluteEntries(previous.c_str(), entries);
   std::string value;
   for (std::size_t i = 0; i < entries.size(); ++i)
     value += (i == 0 ? "" : ":") + entries[i];

@@ -2,11 +2,14 @@
 #include "iprocess.hpp"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/resource.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <vector>
 
 void IProcess::openMissingStandardStreams() {
@@ -41,6 +44,37 @@ void IProcess::sleep(unsigned long milliseconds) {
   while (nanosleep(&wait, &wait) != 0 && errno == EINTR) {
   }
 }
+
+namespace {
+
+// The pipe's signal goes to the thread that wrote: blocked there for the write, it waits
+// pending, and is taken away again unless it was pending before. Nothing that the process
+// inherited changes, so an exec afterwards hands the program the same disposition.
+void writeWithoutPipeSignal(FILE* stream, const char* text) {
+  sigset_t pipeSignal, previous, pending;
+  sigemptyset(&pipeSignal);
+  sigaddset(&pipeSignal, SIGPIPE);
+  pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
+  sigpending(&pending);
+  const bool pendingBefore = sigismember(&pending, SIGPIPE) == 1;
+  std::fputs(text != nullptr ? text : "", stream);
+  std::fflush(stream);
+  // A closed stream stays closed: what comes later fails as quietly, without an old error.
+  std::clearerr(stream);
+  sigpending(&pending);
+  if (!pendingBefore && sigismember(&pending, SIGPIPE) == 1) {
+    const timespec now{0, 0};
+    while (sigtimedwait(&pipeSignal, nullptr, &now) < 0 && errno == EINTR) {
+    }
+  }
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+}
+
+} // namespace
+
+void IProcess::writeStandardError(const char* text) { writeWithoutPipeSignal(stderr, text); }
+
+void IProcess::writeStandardOutput(const char* text) { writeWithoutPipeSignal(stdout, text); }
 
 void IProcess::replaceWith(const char* path, const char* const* arguments) {
   // The program's own name is its first element exactly: a POSIX path may hold any byte,

@@ -17,7 +17,9 @@
 #include "iexcept.hpp"
 #include "iexcept_platform.hpp"
 #include "iregistry.hpp"
+#include "ifiletrust_posix.hpp"
 #include "iregistryfile.hpp"
+#include "istring.hpp"
 #include "isystem.hpp"
 
 // An open key holds the file it was found in: a file read again later does not pull the data
@@ -85,6 +87,7 @@ struct ReadFile {
   bool valid = false;
   Identity identity;
   long answer = IRegistry::fileNotFound;
+  std::string refusal; // with the answer accessDenied: what the record said
   std::shared_ptr<const IRegistryFile> file;
 };
 
@@ -166,9 +169,12 @@ ReadFile readFile(const Identity& seen, const struct stat& st, std::vector<Recor
   if (fd < 0) {
     int error = errno;
     if (error == ENOENT) return result; // removed in between: as if it had never been there
-    if (error == EACCES || error == EPERM) result.answer = IRegistry::accessDenied;
     refuse(records, path, "it cannot be opened: " + systemText(error), Record::accessDenied,
            static_cast<unsigned long>(error));
+    if (error == EACCES || error == EPERM) {
+      result.answer = IRegistry::accessDenied;
+      result.refusal = records.back().text;
+    }
     return result;
   }
   std::string bytes;
@@ -182,6 +188,16 @@ ReadFile readFile(const Identity& seen, const struct stat& st, std::vector<Recor
     if (!S_ISREG(opened.st_mode)) {
       ::close(fd);
       refuse(records, path, kindOf(opened.st_mode));
+      return result;
+    }
+    // The file names the libraries that programs load: whoever may change it would choose
+    // the code they run.
+    const std::string unsafe = IFileTrust::whyOthersMayChange(path, opened);
+    if (!unsafe.empty()) {
+      ::close(fd);
+      refuse(records, path, unsafe, Record::accessDenied);
+      result.answer = IRegistry::accessDenied;
+      result.refusal = records.back().text;
       return result;
     }
     if (opened.st_size > largestFile) {
@@ -288,9 +304,12 @@ long currentFile(std::shared_ptr<const IRegistryFile>& file) noexcept {
           fresh.identity = seen;
           // No file is the state before anything is installed: not worth a record.
           if (error != ENOENT && error != ENOTDIR) {
-            if (error == EACCES) fresh.answer = IRegistry::accessDenied;
             refuse(records, path, "it cannot be looked at: " + systemText(error),
                    Record::accessDenied, static_cast<unsigned long>(error));
+            if (error == EACCES) {
+              fresh.answer = IRegistry::accessDenied;
+              fresh.refusal = records.back().text;
+            }
           }
         }
         last = std::move(fresh);
@@ -353,6 +372,13 @@ long IRegistry::queryMultipleValues(Key key, ValueEntry* list, unsigned long cou
     *totalSize = total;
   }
   return (buffer != nullptr && total <= room) ? success : moreData;
+}
+
+IString IRegistry::refusal() {
+  std::lock_guard<std::mutex> guard(readLock());
+  const ReadFile& last = lastRead();
+  const std::string& text = last.answer == accessDenied ? last.refusal : std::string();
+  return IString(text.c_str(), static_cast<unsigned long>(text.size()));
 }
 
 long IRegistry::closeKey(Key key) {

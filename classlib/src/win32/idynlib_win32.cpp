@@ -5,9 +5,24 @@
 
 #include <windows.h>
 
+namespace {
+
+// The loader looks in the current directory right after the program's own, and everything
+// the process loads afterwards by name (its imports included) follows the same order: a DLL
+// placed where the user happens to be would run inside the program. An empty DLL directory
+// takes the current directory out of the search and leaves the rest (the program's
+// directory, the system directories, PATH) as it was, for the whole process.
+void leaveCurrentDirectoryOutOfSearch() {
+  static const bool done = ::SetDllDirectoryW(L"") != FALSE;
+  (void)done;
+}
+
+} // namespace
+
 namespace idynlib_platform {
 
 IDLLModule::Handle load(const char* name) {
+  leaveCurrentDirectoryOutOfSearch();
   // A missing floppy or CD must fail the load, not stop the program with a system dialog.
   UINT oldMode = ::SetErrorMode(SEM_FAILCRITICALERRORS);
   HMODULE module = ::LoadLibraryA(name);
@@ -70,6 +85,15 @@ bool fileName(IDLLModule::Handle handle, IString& path) {
     }
     buffer.resize(buffer.size() * 2);
   }
+}
+
+bool fileNameOf(IDynamicLinkLibrary::ProcAddress address, IString& path) {
+  HMODULE module = nullptr;
+  if (!::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            reinterpret_cast<LPCSTR>(address), &module))
+    return false;
+  return fileName(module, path);
 }
 
 } // namespace idynlib_platform

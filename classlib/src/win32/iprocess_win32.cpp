@@ -1,4 +1,5 @@
-// IProcess on Windows: the NUL device as the standard handles, Sleep, and the C runtime's _execv.
+// IProcess on Windows: the NUL device as the standard handles, Sleep, and a program run in the
+// process's place and waited for.
 #include "iprocess.hpp"
 
 #include <windows.h>
@@ -6,8 +7,8 @@
 
 #include <fcntl.h>
 #include <io.h>
-#include <process.h>
 
+#include <cstdio>
 #include <string>
 
 // A Windows program's standard streams are handles, not the lowest free numbers: one that is
@@ -15,9 +16,9 @@
 void IProcess::openMissingStandardStreams() {}
 
 void IProcess::detachStandardStreams() {
-  // The program started next gets its standard handles from two places: the process's standard
-  // handles and the C runtime's descriptor table, which _execv hands over. Both go to NUL, with
-  // handles it inherits.
+  // The program started next gets the process's standard handles, and the process's own C
+  // runtime keeps writing through its descriptor table: both go to NUL, with handles the program
+  // inherits.
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   HANDLE null = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                             OPEN_EXISTING, 0, nullptr);
@@ -35,13 +36,52 @@ void IProcess::detachStandardStreams() {
 
 void IProcess::sleep(unsigned long milliseconds) { Sleep(milliseconds); }
 
+// Windows has no signal for a broken pipe: the write fails, and that is all.
+void IProcess::writeStandardError(const char* text) {
+  std::fputs(text != nullptr ? text : "", stderr);
+  std::fflush(stderr);
+  std::clearerr(stderr);
+}
+
+void IProcess::writeStandardOutput(const char* text) {
+  std::fputs(text != nullptr ? text : "", stdout);
+  std::fflush(stdout);
+  std::clearerr(stdout);
+}
+
 void IProcess::replaceWith(const char* path, const char* const* arguments) {
-  // _execv joins its elements with blanks into the new program's command line and quotes
-  // nothing: handed the command line as its one element, it passes that line on as it is.
   const char* pathOnly[] = {path, nullptr};
   std::string line = commandLine(arguments != nullptr && arguments[0] != nullptr ? arguments : pathOnly);
-  const char* argv[] = {line.c_str(), nullptr};
-  _execv(path, argv);
+  // The program's standard handles are this process's (NUL after detachStandardStreams), handed
+  // over as the C runtime's spawn hands them.
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION child{};
+  // With the application's name given, CreateProcess neither searches nor adds an extension:
+  // the file at path runs, and no java.com or java.bat beside it.
+  if (!CreateProcessA(path, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &child))
+    return;
+  CloseHandle(child.hThread);
+  // Messages that other programs send to this thread's windows (a broadcast of a changed
+  // setting, say) wait for an answer: they are answered, and posted ones stay queued.
+  for (;;) {
+    DWORD woken = MsgWaitForMultipleObjects(1, &child.hProcess, FALSE, INFINITE, QS_SENDMESSAGE);
+    if (woken == WAIT_OBJECT_0 + 1) {
+      MSG message;
+      PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+      continue;
+    }
+    if (woken != WAIT_OBJECT_0)
+      WaitForSingleObject(child.hProcess, INFINITE);
+    break;
+  }
+  DWORD status = 1;
+  GetExitCodeProcess(child.hProcess, &status);
+  ExitProcess(status);
 }
 
 unsigned long IProcess::peakMemoryKiB() {

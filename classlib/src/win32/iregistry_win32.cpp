@@ -47,3 +47,5 @@ long IRegistry::queryMultipleValues(Key key, ValueEntry* list, unsigned long cou
 }
 
 long IRegistry::closeKey(Key key) { return RegCloseKey(platformKey(key)); }
+
+IString IRegistry::refusal() { return IString(); }

@@ -144,8 +144,9 @@ TEST(DynamicLinkLibraryLoad, NamesDifferingInCaseShareThePlatformModule) {
   EXPECT_FALSE(platformHasLoaded(file));
 }
 
-TEST(DynamicLinkLibraryLoad, SearchesProgramDirectoryThenCurrentDirectoryThenPath) {
-  // dynorder lies next to the program (1), in the current directory (2) and along PATH (3).
+TEST(DynamicLinkLibraryLoad, SearchesProgramDirectoryThenPathButNeverTheCurrentDirectory) {
+  // dynorder lies next to the program (1); dynplace in the current directory (2) and along
+  // PATH (3).
   Scene scene(fixtures("path"), fixtures("cwd"));
   {
     IDynamicLinkLibrary order("dynorder");
@@ -153,17 +154,59 @@ TEST(DynamicLinkLibraryLoad, SearchesProgramDirectoryThenCurrentDirectoryThenPat
   }
   {
     IDynamicLinkLibrary place("dynplace");
-    EXPECT_EQ(2, call<int>(place, "fixtureValue"));
+    EXPECT_EQ(3, call<int>(place, "fixtureValue"));
   }
-  fs::current_path(fs::temp_directory_path());
+  // PATH is read at each load, not when the program started. Without the folder on it, the
+  // copy in the current directory is not found: not as itself, not through an entry that
+  // leads there (empty, ".", or relative to it).
+  const std::string sep(1, IEnvironment::pathSeparator());
+  for (const std::string& path :
+       {fixtures("main"), fixtures("main") + sep, sep + fixtures("main"), "." + sep + fixtures("main"),
+        fixtures("main") + sep + "." + IEnvironment::directorySeparator()}) {
+    SCOPED_TRACE(path);
+    IEnvironment::setVariable("PATH", path.c_str());
+    expectLoadError("dynplace");
+  }
+  fs::current_path(fixtures(""));
+  IEnvironment::setVariable("PATH", "cwd");
+  expectLoadError("dynplace");
+}
+
+#ifndef _WIN32
+TEST(DynamicLinkLibraryLoad, FilesThatOthersMayChangeAreNotLoaded) {
+  const std::string open = fixtures("open"), guarded = fixtures("guarded");
+  fs::create_directories(open);
+  fs::create_directories(guarded);
+  const std::string library = libraryFile("dynplace");
+  copyFresh(join(fixtures("cwd"), library), join(open, library));   // value 2
+  copyFresh(join(fixtures("path"), library), join(guarded, library)); // value 3
+  fs::permissions(join(open, library), fs::perms::others_write, fs::perm_options::add);
+  const std::string sep(1, IEnvironment::pathSeparator());
+
+  // Along PATH the search passes over it to the next copy.
+  Scene scene(open + sep + guarded, "");
   {
     IDynamicLinkLibrary place("dynplace");
     EXPECT_EQ(3, call<int>(place, "fixtureValue"));
   }
-  // PATH is read at each load, not when the program started.
-  IEnvironment::setVariable("PATH", fixtures("main").c_str());
+  // By its full path, or as the only copy, it does not load.
+  expectLoadError(join(open, library));
+  IEnvironment::setVariable("PATH", open.c_str());
   expectLoadError("dynplace");
+
+  // A file only its owner may write, in a folder that anyone may write and that has no sticky
+  // bit: anyone may put another file in its place.
+  fs::permissions(join(open, library), fs::perms::others_write, fs::perm_options::remove);
+  fs::permissions(open, fs::perms::all);
+  expectLoadError(join(open, library));
+  // With the sticky bit (as /tmp has it) only the file's owner may replace it.
+  fs::permissions(open, fs::perms::sticky_bit, fs::perm_options::add);
+  IDynamicLinkLibrary sticky(join(open, library).c_str());
+  EXPECT_EQ(2, call<int>(sticky, "fixtureValue"));
+  fs::permissions(open, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                            fs::perms::others_read | fs::perms::others_exec);
 }
+#endif
 
 TEST(DynamicLinkLibraryLoad, DependencyIsFoundAlongPath) {
   std::string pathSeparator(1, IEnvironment::pathSeparator());

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # quillet started on registry files as a careless administrator or an attacker leaves them: it
 # finds the runtime in every file that holds it, says once why it reads nothing from a file it
-# cannot use, and neither aborts nor hangs nor takes long. Then quillet-register with a Java
-# home it must refuse, and with the registry editor's own UTF-16LE file.
+# cannot use, refuses a file that others may change, and neither aborts nor hangs nor takes
+# long. Then quillet-register with a Java home it must refuse, and with the registry editor's
+# own UTF-16LE file.
 # Environment: QUILLET, JDK_HOME, REGISTER; SLOWDOWN (how much slower this build runs).
 set -u
 work=$(mktemp -d)
@@ -49,20 +50,32 @@ EOF
   echo "--- $case: exit status $status, $seconds s, largest resident size $((rss / 1024)) MB"
 }
 
-# The end every start here must have: by itself, soon, with status 0 (an abort is 134, a
-# signal negative), showing the one message.
-expect_end() { # MESSAGE
-  [ "$status" = 0 ] || fail "exit status $status; standard error: $(head -c 2000 "$err")"
+# The end every start here must have: by itself, soon, with the status of its cause (the
+# bridge that is missing, the runtime that is not installed, the registry that is refused; an
+# abort is 134, a signal more than 128), showing the one message.
+found_status=7 missing_status=3 refused_status=6
+expect_end() { # STATUS MESSAGE
+  [ "$status" = "$1" ] || fail "exit status $status, not $1; standard error: $(head -c 2000 "$err")"
   awk -v s="$seconds" -v l="$limit" 'BEGIN { exit !(s < l) }' || fail "took $seconds s (limit $limit s)"
-  grep -qxF "$1" "$err" || fail "standard error does not show '$1':"$'\n'"$(head -c 2000 "$err")"
+  grep -qxF "$2" "$err" || fail "standard error does not show '$2':"$'\n'"$(head -c 2000 "$err")"
 }
-expect_found() { run "$1"; expect_end "$found_line"; }
+expect_found() { run "$1"; expect_end "$found_status" "$found_line"; }
+expect_reason() { # FILE REASON: the reason once in the exception log (not counting a box)
+  local n
+  n=$(grep -F "registry file \"$1\" is not used, no key is read from it: $2" "$err" | grep -vc '^Quillet')
+  [ "$n" = 1 ] || fail "the reason is shown $n times, not once:"$'\n'"$(head -c 2000 "$err")"
+}
 expect_refused() { # FILE REASON: no key, and the reason once in the exception log
   run "$1"
-  expect_end "$missing_line"
-  local n
-  n=$(grep -cF "registry file \"$1\" is not used, no key is read from it: $2" "$err")
-  [ "$n" = 1 ] || fail "the reason is shown $n times, not once:"$'\n'"$(head -c 2000 "$err")"
+  expect_end "$missing_status" "$missing_line"
+  expect_reason "$@"
+}
+# A file that others may change: quillet says which and why, and starts nothing.
+expect_untrusted() { # FILE REASON
+  run "$1"
+  expect_end "$refused_status" "Quillet - Tessaran: Quillet cannot use the registration of its Java runtime: registry file \"$1\" is not used, no key is read from it: $2"
+  expect_reason "$@"
+  grep -qF "$found_line" "$err" && fail "the runtime was taken from it"
 }
 
 # n keys of other products, as installers write them, before the runtime's.
@@ -109,6 +122,34 @@ expect_refused "$work/fifo.reg" "it is a FIFO"
 begin "directory"
 mkdir "$work/directory.reg"
 expect_refused "$work/directory.reg" "it is a directory"
+
+# --- files that others may change --------------------------------------------------------------
+# Whoever may write the file, or replace it in its folder, chooses the library quillet loads.
+# (Modes decide, not who runs the test: root's own file is refused as anyone's is.)
+begin "a file others may write"
+mkdir -p "$work/safe"
+{ printf 'REGEDIT4\n'; runtime_section; } >"$work/safe/open.reg"
+chmod 666 "$work/safe/open.reg"
+expect_untrusted "$work/safe/open.reg" "users other than its owner and root may write it (mode 0666)"
+
+begin "a file others may replace: its folder may be written by all, without sticky bit"
+mkdir -p "$work/open"
+chmod 777 "$work/open"
+{ printf 'REGEDIT4\n'; runtime_section; } >"$work/open/registry.reg"
+chmod 644 "$work/open/registry.reg"
+expect_untrusted "$work/open/registry.reg" "users other than its owner and root may replace it: they may write the folder \"$work/open\", which has no sticky bit (mode 0777)"
+
+begin "a link to a good file, from a folder others may write"
+ln -s "$work/safe/good.reg" "$work/open/link.reg"
+{ printf 'REGEDIT4\n'; runtime_section; } >"$work/safe/good.reg"
+expect_untrusted "$work/open/link.reg" "users other than its owner and root may replace it: they may write the folder \"$work/open\", which has no sticky bit (mode 0777)"
+
+begin "the good file itself, and one in a sticky folder such as /tmp: used"
+expect_found "$work/safe/good.reg"
+mkdir -p "$work/sticky"
+chmod 1777 "$work/sticky"
+cp "$work/safe/good.reg" "$work/sticky/registry.reg"
+expect_found "$work/sticky/registry.reg"
 
 # --- malformed lines among good ones ------------------------------------------------------------
 begin "malformed lines"

@@ -76,23 +76,37 @@ TEST_F(PathListTest, SeveralMatchesGiveTheFirstInByteOrder) {
   EXPECT_EQ(IString("dorn.b.jar"), IPathList::fromWindows("dorn.b.jar"));
 }
 
-TEST_F(PathListTest, LibrarySearchIsProgramDirectoryThenPathThenPreviousValue) {
+TEST_F(PathListTest, LibrarySearchIsProgramThenRuntimeThenTheUsersAbsoluteEntries) {
   const IString savedPath = IEnvironment::variable("PATH");
   bool hadLibraryPath = false;
   const IString savedLibraryPath = IEnvironment::variable("LD_LIBRARY_PATH", &hadLibraryPath);
-  const IString program = IEnvironment::programDirectory();
+  const std::string program = IEnvironment::programDirectory().c_str();
+  // PATH plays no part: its entries are where programs are, not libraries.
+  ASSERT_TRUE(IEnvironment::setVariable("PATH", "/usr/bin:/opt/path/lib"));
 
-  ASSERT_TRUE(IEnvironment::setVariable("PATH", "/opt/jre/lib/server:/usr/bin"));
-  ASSERT_TRUE(IEnvironment::setVariable("LD_LIBRARY_PATH", "/usr/bin:/user/libs"));
-  IPathList::mirrorLibrarySearch();
-  // Each directory once, at its first place.
-  EXPECT_EQ(program + ":/opt/jre/lib/server:/usr/bin:/user/libs",
-            IEnvironment::variable("LD_LIBRARY_PATH"));
-
-  ASSERT_TRUE(IEnvironment::setVariable("LD_LIBRARY_PATH", nullptr));
-  ASSERT_TRUE(IEnvironment::setVariable("PATH", nullptr));
-  IPathList::mirrorLibrarySearch();
-  EXPECT_EQ(program, IEnvironment::variable("LD_LIBRARY_PATH"));
+  struct Case {
+    const char* what;
+    const char* runtime;  // the runtime's directory handed over
+    const char* previous; // LD_LIBRARY_PATH before; null: unset
+    std::string expected; // after the program's directory
+  };
+  const Case cases[] = {
+      {"unset", "/opt/jre/lib/server", nullptr, ":/opt/jre/lib/server"},
+      {"the user's entries follow", "/opt/jre/lib/server", "/user/libs:/more", ":/opt/jre/lib/server:/user/libs:/more"},
+      // Each directory once, at its first place.
+      {"repeated entries", "/opt/jre/lib/server", "/opt/jre/lib/server:/user/libs:/user/libs",
+       ":/opt/jre/lib/server:/user/libs"},
+      // The dynamic loader and the runtime read these as the current directory.
+      {"empty and relative entries", "/opt/jre/lib/server", ":.:lib:/user/libs::./x:",
+       ":/opt/jre/lib/server:/user/libs"},
+      {"no runtime directory", "", "/user/libs", ":/user/libs"},
+      {"a relative runtime directory", "jre/lib", "", ""},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(IEnvironment::setVariable("LD_LIBRARY_PATH", c.previous));
+    IPathList::mirrorLibrarySearch(c.runtime);
+    EXPECT_EQ(program + c.expected, std::string(IEnvironment::variable("LD_LIBRARY_PATH"))) << c.what;
+  }
 
   IEnvironment::setVariable("PATH", savedPath);
   IEnvironment::setVariable("LD_LIBRARY_PATH", hadLibraryPath ? savedLibraryPath.c_str() : nullptr);

@@ -11,6 +11,7 @@
 
 #include "discovery.hpp"
 #include "ienviron.hpp"
+#include "iregistry.hpp"
 #include "launcherstate.hpp"
 #include "quillet_md.hpp"
 
@@ -212,9 +213,22 @@ TEST_F(Discovery, RuntimeLibraryLookupCutsTheFileNameAndAddsTheHome) {
   writeRegistry({{key16, "RuntimeLib", sz, capitals + '\0'}});
   EXPECT_EQ(IString((capitals + sep).c_str()), lookUpRuntimeLibrary(noHome).text);
 
-  // The bare file name leaves no directory (and nothing before it to cut).
-  writeRegistry({{key16, "RuntimeLib", sz, std::string(runtimeLibraryFileName()) + '\0'}});
-  EXPECT_EQ(IString(std::string(1, sep).c_str()), lookUpRuntimeLibrary(noHome).text);
+  // The value itself is the file to load.
+  EXPECT_EQ(IString(capitals.c_str()), noHome.runtimeLibrary);
+
+  // A value that is not a full path names no runtime: it would be found from the current
+  // directory. The home is not read, and nothing is kept to load.
+  for (const std::string& relative : {std::string(runtimeLibraryFileName()),
+                                     "jre" + std::string(1, dirSep) + runtimeLibraryFileName(),
+                                     std::string(1, dirSep) + "jre" + dirSep + runtimeLibraryFileName()}) {
+    if (isAbsolutePath(relative.c_str())) continue; // a name from the root is absolute on POSIX
+    LauncherState relativeState;
+    writeRegistry({{key16, "RuntimeLib", sz, relative + '\0'},
+                   {key16, "JavaHome", sz, "C:\\Obel\\jre" + std::string(1, '\0')}});
+    EXPECT_FALSE(lookUpRuntimeLibrary(relativeState).found) << relative;
+    EXPECT_TRUE(relativeState.runtimeLibrary.isEmpty()) << relative;
+    EXPECT_TRUE(relativeState.javaHome.isEmpty()) << relative;
+  }
 
   // Without "RuntimeLib" the home is not even read.
   LauncherState noLibrary;
@@ -223,13 +237,16 @@ TEST_F(Discovery, RuntimeLibraryLookupCutsTheFileNameAndAddsTheHome) {
   EXPECT_TRUE(noLibrary.javaHome.isEmpty());
 }
 
-TEST_F(Discovery, PathIsReadUpTo2999Characters) {
-  writeRegistry({{key16, "RuntimeLib", sz, libraryPath + '\0'}});
-  const std::string cwd = currentDirectory();
-  const std::string longest(2999, 'p');
+TEST_F(Discovery, PathIsReadWhateverItsLength) {
+  writeRegistry({{key16, "RuntimeLib", sz, libraryPath + '\0'},
+                 {key16, "JavaHome", sz, runtimeDir + '\0'}});
+  // Developer machines carry PATHs of several thousand characters; Windows takes 32,767.
+  std::string entries;
+  while (entries.size() < 6000) entries += std::string(1, dirSep) + "tools" + dirSep + "bin" + sep;
+  entries += std::string(1, dirSep) + "last";
   struct Case { const char* what; bool unset; std::string value; bool accepted; };
-  const Case cases[] = {{"2999 characters", false, longest, true},
-                        {"3000 characters", false, longest + "p", false},
+  const Case cases[] = {{"6,000 characters", false, entries, true},
+                        {"one character", false, std::string(1, dirSep), true},
                         {"empty", false, "", false},
                         {"unset", true, "", false}};
   for (const Case& c : cases) {
@@ -238,7 +255,9 @@ TEST_F(Discovery, PathIsReadUpTo2999Characters) {
     EnvironmentResult result = prepareEnvironment(state);
     if (c.accepted) {
       EXPECT_EQ(EnvironmentOutcome::ready, result.outcome) << c.what;
-      EXPECT_EQ(runtimeDir + sep + sep + cwd + sep + c.value, path()) << c.what;
+      const std::string front = runtimeDir + sep + runtimeDir + sep;
+      EXPECT_EQ(front + (pathKeepsCurrentFolder() ? currentDirectory() + sep : "") + c.value, path())
+          << c.what;
     } else {
       EXPECT_EQ(EnvironmentOutcome::ended, result.outcome) << c.what;
       EXPECT_EQ(EnvironmentResult::pathUnreadable, result.failure) << c.what;
@@ -249,20 +268,97 @@ TEST_F(Discovery, PathIsReadUpTo2999Characters) {
 }
 
 TEST_F(Discovery, NewPathPutsRuntimeHomeAndCurrentDirectoryFirst) {
+  const std::string home = runtimeDir.substr(0, runtimeDir.rfind(dirSep));
   writeRegistry({{key16, "RuntimeLib", sz, libraryPath + '\0'},
-                 {key16, "JavaHome", sz, "home" + std::string(1, '\0')}});
+                 {key16, "JavaHome", sz, home + '\0'}});
   LauncherState state;
-  setPath(std::string("first") + sep + "Second");
+  const std::string first = std::string(1, dirSep) + "first";
+  setPath(first + sep + "." + sep + sep + "relative" + sep + dirSep + "Second");
   EnvironmentResult result = prepareEnvironment(state);
   EXPECT_EQ(EnvironmentOutcome::ready, result.outcome);
   EXPECT_EQ(EnvironmentResult::none, result.failure);
-  EXPECT_EQ(runtimeDir + sep + "home" + sep + currentDirectory() + sep + "first" + sep + "Second", path());
-  EXPECT_EQ(IString("home"), state.javaHome);
+  if (pathKeepsCurrentFolder()) {
+    EXPECT_EQ(runtimeDir + sep + home + sep + currentDirectory() + sep + first + sep + "." + sep + sep +
+                  "relative" + sep + dirSep + "Second",
+              path());
+  } else {
+    // Neither the current directory nor an entry that leads to it.
+    EXPECT_EQ(runtimeDir + sep + home + sep + first + sep + dirSep + "Second", path());
+  }
+  EXPECT_EQ(IString(home.c_str()), state.javaHome);
+  EXPECT_EQ(IString(libraryPath.c_str()), state.runtimeLibrary);
+}
+
+TEST_F(Discovery, ComposedPathKeepsTheCurrentFolderOnlyWhereThePlatformDoes) {
+  const IString cwd = "/work/here";
+  struct Case { const char* front; const char* back; const char* windows; const char* posix; };
+  // ':' stands for the separator of both rules here; entries are POSIX names.
+  const Case cases[] = {
+      {"/jre/lib/server:/jre", "/usr/bin:/bin", "/jre/lib/server:/jre:/work/here:/usr/bin:/bin",
+       "/jre/lib/server:/jre:/usr/bin:/bin"},
+      // No home: an empty entry after the runtime's.
+      {"/jre/lib/server:", "/usr/bin", "/jre/lib/server::/work/here:/usr/bin", "/jre/lib/server:/usr/bin"},
+      // The marker's route: no runtime entries at all.
+      {"", "/usr/bin:/jre/bin/r5vm", "/work/here:/usr/bin:/jre/bin/r5vm", "/usr/bin:/jre/bin/r5vm"},
+      // What leads to the current folder: empty entries, ".", relative names.
+      {"/jre:rel", ".::bin:./x:/usr/bin:", "/jre:rel:/work/here:.::bin:./x:/usr/bin:", "/jre:/usr/bin"},
+      // A user's own entry that happens to name the current directory is the user's choice.
+      {"/jre", "/work/here", "/jre:/work/here:/work/here", "/jre:/work/here"},
+  };
+  auto bySeparator = [](const char* text) {
+    std::string s = text;
+    for (char& c : s) if (c == ':') c = sep;
+    return IString(s.c_str());
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(bySeparator(c.windows), composePath(bySeparator(c.front), cwd, bySeparator(c.back), true))
+        << c.front << " | " << c.back;
+#ifndef _WIN32
+    EXPECT_EQ(bySeparator(c.posix), composePath(bySeparator(c.front), cwd, bySeparator(c.back), false))
+        << c.front << " | " << c.back;
+#endif
+  }
+}
+
+TEST_F(Discovery, ExternalRouteNeedsAHomeThatNamesOnePlace) {
+  struct Case { const char* what; std::vector<Value> home; bool ready; };
+  const std::string absolute = runtimeDir + '\0';
+  const Case cases[] = {
+      {"no home", {}, false},
+      {"empty home", {{key16, "JavaHome", sz, std::string(1, '\0')}}, false},
+      {"relative home", {{key16, "JavaHome", sz, std::string("jre") + '\0'}}, false},
+      {"the current drive's root", {{key16, "JavaHome", sz, std::string("\\jre") + '\0'}}, false},
+      {"absolute home", {{key16, "JavaHome", sz, absolute}}, true},
+  };
+  for (const Case& c : cases) {
+    std::vector<Value> values = c.home;
+    values.push_back({key16, "RuntimeLib", sz, libraryPath + '\0'});
+    writeRegistry(values);
+    setPath(std::string(1, dirSep) + "old");
+    LauncherState external;
+    external.externalStart = true;
+    EXPECT_EQ(c.ready ? EnvironmentOutcome::ready : EnvironmentOutcome::notReady,
+              prepareEnvironment(external).outcome) << c.what;
+    if (!c.ready) {
+      EXPECT_EQ(std::string(1, dirSep) + "old", path()) << c.what << ": PATH must be left alone";
+    }
+    // The in-process route does not start java: any home will do for it.
+    setPath(std::string(1, dirSep) + "old");
+    LauncherState inProcess;
+    EXPECT_EQ(EnvironmentOutcome::ready, prepareEnvironment(inProcess).outcome) << c.what;
+  }
+  // Through the marker there is no home at all.
+  writeRegistry({});
+  setPath(std::string(1, dirSep) + "obel" + dirSep + "jre" + dirSep + "bin" + dirSep + "r5vm");
+  LauncherState external;
+  external.externalStart = true;
+  EXPECT_EQ(EnvironmentOutcome::notReady, prepareEnvironment(external).outcome);
 }
 
 TEST_F(Discovery, MarkerOnPathStandsInForTheRegistry) {
   const std::string marker = std::string(1, dirSep) + "jre" + dirSep + "bin" + dirSep + "r5vm";
-  const std::string oldPath = std::string("a") + dirSep + "Obel" + marker + sep + "mixed" + dirSep + "Case";
+  const std::string oldPath = std::string(1, dirSep) + "Obel" + marker + sep + dirSep + "mixed" +
+                              dirSep + "Case" + sep + "relative";
   std::string capitals = oldPath;
   for (char& c : capitals) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
 
@@ -272,8 +368,14 @@ TEST_F(Discovery, MarkerOnPathStandsInForTheRegistry) {
   setPath(oldPath);
   EXPECT_EQ(EnvironmentOutcome::ready, prepareEnvironment(state).outcome);
   // Capitals name the same directories only where file names ignore case.
-  EXPECT_EQ(currentDirectory() + sep + (fileNamesIgnoreCase() ? capitals : oldPath), path());
+  if (pathKeepsCurrentFolder()) {
+    EXPECT_EQ(currentDirectory() + sep + (fileNamesIgnoreCase() ? capitals : oldPath), path());
+  } else {
+    EXPECT_EQ(oldPath.substr(0, oldPath.rfind(sep)), path());
+  }
   EXPECT_TRUE(state.javaHome.isEmpty());
+  // The runtime library is then found by its name, along PATH.
+  EXPECT_TRUE(state.runtimeLibrary.isEmpty());
 
   // Without the marker nothing is found and PATH stays as it was.
   setPath("plain" + std::string(1, sep) + "Path");
@@ -282,11 +384,13 @@ TEST_F(Discovery, MarkerOnPathStandsInForTheRegistry) {
 }
 
 TEST_F(Discovery, PathLongerThanThePlatformTakesIsNotSet) {
-  const std::string oldPath = "old";
+  const std::string oldPath = std::string(1, dirSep) + "old";
   setPath(oldPath);
-  const std::size_t fixed = currentDirectory().size() + oldPath.size() + 3; // three separators
+  // The runtime's entry, an empty home, the current directory where it is kept, the old entry.
+  const std::size_t fixed = pathKeepsCurrentFolder() ? currentDirectory().size() + oldPath.size() + 3
+                                                     : oldPath.size() + 1;
   // A "RuntimeLib" without the file name goes on PATH whole: its length decides.
-  const std::string fits(longestPathValue() - fixed, 'r');
+  const std::string fits = runtimeDir + std::string(longestPathValue() - fixed - runtimeDir.size(), 'r');
   writeRegistry({{key16, "RuntimeLib", sz, fits + '\0'}});
   LauncherState state;
   EXPECT_EQ(EnvironmentOutcome::ready, prepareEnvironment(state).outcome);
@@ -308,14 +412,36 @@ TEST_F(Discovery, LongCurrentDirectoryIsReadWhole) {
   fs::create_directories(deep);
   fs::current_path(deep);
   writeRegistry({{key16, "RuntimeLib", sz, libraryPath + '\0'}});
-  setPath("old");
+  setPath("/old");
   LauncherState state;
+  // Read, though POSIX leaves it off PATH: a deep directory is no reason not to start.
   EXPECT_EQ(EnvironmentOutcome::ready, prepareEnvironment(state).outcome);
-  EXPECT_EQ(runtimeDir + sep + sep + deep.string() + sep + "old", path());
+  EXPECT_EQ(runtimeDir + sep + "/old", path());
   fs::current_path(savedDirectory_);
   fs::remove_all(fs::path(::testing::TempDir()) / "discovery_deep");
 #endif
 }
+
+#ifndef _WIN32
+TEST_F(Discovery, RegistryThatOthersMayChangeEndsTheSetUp) {
+  writeRegistry({{key16, "RuntimeLib", sz, libraryPath + '\0'}});
+  fs::permissions(registryFile_, fs::perms::others_write, fs::perm_options::add);
+  setPath("/old");
+  LauncherState state;
+  EnvironmentResult result = prepareEnvironment(state);
+  EXPECT_EQ(EnvironmentOutcome::ended, result.outcome);
+  EXPECT_EQ(EnvironmentResult::registryRefused, result.failure);
+  EXPECT_EQ("/old", path());
+  EXPECT_TRUE(state.runtimeLibrary.isEmpty());
+  const std::string why = IRegistry::refusal().c_str();
+  EXPECT_NE(std::string::npos, why.find(registryFile_)) << why;
+  EXPECT_NE(std::string::npos, why.find("may write it")) << why;
+  // Put right, the same file is read again.
+  fs::permissions(registryFile_, fs::perms::others_write, fs::perm_options::remove);
+  EXPECT_EQ(EnvironmentOutcome::ready, prepareEnvironment(state).outcome);
+  EXPECT_TRUE(IRegistry::refusal().isEmpty());
+}
+#endif
 
 TEST_F(Discovery, VersionProbeStopsAtTheFirstMissingKey) {
   struct Case { const char* what; std::vector<Value> values; const char* version; };
