@@ -19,9 +19,10 @@ bool isAbsolutePath(const char* path);
 bool fileNamesIgnoreCase();
 
 // Whether the current directory belongs on the PATH that the launcher composes. On Windows it
-// does, as the product has always put it there, and the loader and CreateProcess search it
-// first anyway. On POSIX nothing searches it unless PATH says so, and a PATH that does lets
-// whoever can put a program where the user happens to be run it under a common name.
+// does, as the product has always put it there, and CreateProcess and the command interpreter
+// search it first for programs anyway. On POSIX nothing searches it unless PATH says so, and a
+// PATH that does lets whoever can put a program where the user happens to be run it under a
+// common name.
 bool pathKeepsCurrentFolder();
 
 // Longest value that PATH may be given. A longer one would not reach (or would break) what the

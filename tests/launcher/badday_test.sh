@@ -13,16 +13,31 @@ source "$(dirname "$0")/lib.sh"
 
 install_in_process
 
-# quillet MODE [--close-in] [--close-out] [--close-err] [ARG...]: starts quillet in the run
-# folder with the application ending as MODE says (QUILLET_TEST_MODE on Linux, JVMSTUB_START
-# under Wine) and waits for its end, 60 seconds at most; sets status (124 when it had to be
-# killed) and seconds. Standard output and standard error go to $work/out and $work/err unless
-# an option closes them.
+# A program's command line run with standard error a pipe whose reader has gone, and with
+# SIGPIPE at its default (python ignores it, and exec would hand that on).
+broken_err=(python3 -c 'import os, signal, sys
+r, w = os.pipe()
+os.close(r)
+os.dup2(w, 2)
+signal.signal(signal.SIGPIPE, signal.SIG_DFL)
+os.execvp(sys.argv[1], sys.argv[1:])')
+
+# quillet MODE [--close-in|--close-out|--close-err|--broken-err|--no-display...] [ARG...]:
+# starts quillet in the run folder with the application ending as MODE says (QUILLET_TEST_MODE
+# on Linux, JVMSTUB_START under Wine) and waits for its end, 60 seconds at most; sets status
+# (124 when it had to be killed) and seconds. Standard output and standard error go to
+# $work/out and $work/err unless an option closes them (or, --broken-err, makes standard error
+# a pipe that nobody reads any more). Without a display (Linux) the boxes go to standard error.
 quillet() {
-  local mode=$1 start end close=()
+  local mode=$1 start end close=() launch=() unset=(-u LD_LIBRARY_PATH)
   shift
   while [ $# -gt 0 ]; do
-    case $1 in --close-*) close+=("${1#--close-}"); shift ;; *) break ;; esac
+    case $1 in
+      --close-*) close+=("${1#--close-}"); shift ;;
+      --broken-err) launch=("${broken_err[@]}"); shift ;;
+      --no-display) unset+=(-u DISPLAY); shift ;;
+      *) break ;;
+    esac
   done
   rm -f "$work/out" "$work/err" "$run/stub.log"
   start=$(date +%s.%N)
@@ -35,7 +50,7 @@ quillet() {
     if [ "$platform" = win ]; then
       exec env JVMSTUB_START="$mode" JVMSTUB_LOG=stub.log "$rig/wine-run" "$(windows_path "$app/quillet.exe")" "$@"
     else
-      exec env -u LD_LIBRARY_PATH QUILLET_TEST_MODE="$mode" PATH=/usr/bin:/bin "$app/quillet" "$@"
+      exec "${launch[@]}" env "${unset[@]}" QUILLET_TEST_MODE="$mode" PATH=/usr/bin:/bin "$app/quillet" "$@"
     fi
   ) &
   local pid=$! i
@@ -130,6 +145,21 @@ if [ "$platform" = x11 ]; then
   expect_status 0
   QUILLET_TRACE=1 quillet throw --close-in --close-out --close-err
   expect_status 1
+
+  # --- standard error a pipe whose reader has gone -------------------------------------------
+  # Each write to it raises SIGPIPE, whose default would end quillet before anything starts.
+  begin "standard error a broken pipe, trace on: the application runs"
+  QUILLET_TRACE=1 quillet print --broken-err
+  expect_status 0
+  expect_in "$work/out" "StartQuillet output line 1999"
+
+  begin "standard error a broken pipe, no display, a malformed registry line, no bridge: the failure's status"
+  printf 'Windows Registry Editor Version 5.00\n"orphan"="a value before any key"\n' >"$work/malformed.reg"
+  "$QUILLET_SOURCE_DIR/tools/quillet-register" "$JDK_HOME" "$work/malformed.reg" >/dev/null
+  mv "$app/liblanyard.so" "$work/liblanyard.so"
+  IREGISTRY=$work/malformed.reg quillet return --broken-err --no-display
+  mv "$work/liblanyard.so" "$app/liblanyard.so"
+  expect_status 7
 
   begin "/ajs with standard output closed: java is started all the same"
   mkdir -p "$work/jre/bin"

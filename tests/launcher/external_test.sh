@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # quillet /ajs: the runtime's java in quillet's place, with exactly the arguments java.exe gets
 # on Windows, from the current directory, with the composed PATH and with standard streams that
-# are not quillet's; Java homes with blanks and the characters a command line reads differently
-# (on Linux quotes and backslashes too: java starts from exactly that path and gets it as its
-# own name); a java that cannot be started. A stand-in java records what it receives. On Linux
-# the process is replaced (same process id).
+# are not quillet's, ending with java's status; Java homes with blanks and the characters a
+# command line reads differently (on Linux quotes and backslashes too: java starts from exactly
+# that path and gets it as its own name). Only <home>/bin/java(.exe) is ever started: not with
+# no home or a relative one, and not a java.com or java.bat beside it (Windows); a java that
+# cannot be started ends quillet with a status of its own. A stand-in java records what it
+# receives. On Linux the process is replaced (same process id), and java gets SIGPIPE as the
+# shell gave it.
 # Environment: QUILLET, FAKEJAVA; under Wine REG_VIEW.
 set -u
 launcher_script=$0
@@ -38,25 +41,20 @@ register() { # HOME
 reg_escape() { local s=${1//\\/\\\\}; printf '%s' "${s//\"/\\\"}"; }
 install_java() { mkdir -p "$1/bin"; cp "$FAKEJAVA" "$1/bin/java$exe"; }
 
-run_ajs() { # runs quillet /ajs in the run folder; sets status and pid
+run_ajs() { # [--ignore-sigpipe]: runs quillet /ajs in the run folder; sets status and pid
   rm -f "$work/java.log"
-  local log=$work/java.log
+  local log=$work/java.log ignore=
+  [ "${1:-}" = --ignore-sigpipe ] && ignore=PIPE
   [ "$platform" = win ] && log=$(windows_path "$log")
   if [ "$platform" = win ]; then
     (cd "$run" && exec env FAKEJAVA_LOG="$log" FAKEJAVA_STATUS=5 "$rig/wine-run" cmd /c set "PATH=C:\\windows\\system32;C:\\windows&&" \
        "$(windows_path "$app/quillet.exe")" /ajs >"$work/out" 2>&1) &
   else
-    (cd "$run" && exec env FAKEJAVA_LOG="$log" FAKEJAVA_STATUS=5 PATH=/usr/bin:/bin "$app/quillet" /ajs >"$work/out" 2>&1) &
+    (cd "$run" && { [ -z "$ignore" ] || trap '' PIPE; } && exec env FAKEJAVA_LOG="$log" FAKEJAVA_STATUS=5 PATH=/usr/bin:/bin "$app/quillet" /ajs >"$work/out" 2>&1) &
   fi
   pid=$!
   status=0
   wait "$pid" || status=$?
-  # Windows has no exec: the C runtime starts the program and ends quillet with 0 at once, so
-  # the stand-in may still be writing.
-  if [ "$platform" = win ]; then
-    local i
-    for i in $(seq 100); do grep -q '^stderr' "$work/java.log" 2>/dev/null && break; sleep 0.1; done
-  fi
 }
 
 # Homes whose names a shell or a command line would read differently: '$' and what a Windows
@@ -75,40 +73,110 @@ for home in "${homes[@]}"; do
   run_ajs
   [ -f "$work/java.log" ] || { fail "java was not started; quillet: status $status, $(head -c 1000 "$work/out")"; continue; }
   log=$(tr -d '\r' <"$work/java.log")
-  [ "$platform" = win ] && java_path="$java_home\\bin\\java" || java_path="$home/bin/java"
+  [ "$platform" = win ] && java_path="$java_home\\bin\\java.exe" || java_path="$home/bin/java"
   args=$(grep '^arg: ' <<<"$log")
   expected="arg: $java_path
 arg: -cp
 arg: dorn.quillet.jar
 arg: com/obel/dorntools/quillet/StartQuillet"
   [ "$args" = "$expected" ] || fail "java got:"$'\n'"$args"$'\n'"expected:"$'\n'"$expected"
-  grep -qxF "exe: $java_path$exe" <<<"$log" || fail "java was started from $(grep '^exe' <<<"$log")"
-  if [ "$platform" = x11 ]; then
-    [ "$status" = 5 ] || fail "quillet's status is $status, not java's 5"
-  else
-    [ "$status" = 0 ] || fail "quillet's status is $status"
-  fi
+  grep -qxF "exe: $java_path" <<<"$log" || fail "java was started from $(grep '^exe' <<<"$log")"
+  [ "$status" = 5 ] || fail "quillet's status is $status, not java's 5"
   run_native=$run
   [ "$platform" = win ] && run_native=$(windows_path "$run")
   grep -qxF "cwd: $run_native" <<<"$log" || fail "java's current directory: $(grep '^cwd' <<<"$log")"
   java_path_var=$(grep '^path: ' <<<"$log")
-  [[ "$java_path_var" == "path: $runtime_dir$sep$java_home$sep$run_native$sep"* ]] ||
-    fail "java's PATH is not the composed one: $java_path_var"
+  if [ "$platform" = win ]; then
+    [[ "$java_path_var" == "path: $runtime_dir$sep$java_home$sep$run_native$sep"* ]] ||
+      fail "java's PATH is not the composed one: $java_path_var"
+  else
+    # No entry leads to the current folder: java and what it starts find nothing there.
+    [ "$java_path_var" = "path: $runtime_dir$sep$java_home$sep/usr/bin:/bin" ] ||
+      fail "java's PATH is not the composed one: $java_path_var"
+  fi
   grep -qx 'stdout: null' <<<"$log" || fail "java's standard output: $(grep '^stdout' <<<"$log")"
   grep -qx 'stderr: null' <<<"$log" || fail "java's standard error: $(grep '^stderr' <<<"$log")"
   [ "$platform" = x11 ] && { grep -qx "pid: $pid" <<<"$log" || fail "not the same process: $(grep '^pid' <<<"$log"), quillet $pid"; }
+  [ "$platform" = x11 ] && { grep -qx "sigpipe: default" <<<"$log" || fail "java's SIGPIPE: $(grep '^sigpipe' <<<"$log")"; }
 done
 
-begin "/ajs with no java in the Java home: status 0, no message"
+if [ "$platform" = x11 ]; then
+  begin "/ajs started with SIGPIPE ignored: java gets it ignored too"
+  register "$work/jre"
+  run_ajs --ignore-sigpipe
+  grep -qx "sigpipe: ignored" "$work/java.log" || fail "java's SIGPIPE: $(grep '^sigpipe' "$work/java.log")"
+fi
+
+# A failed start: no message (its streams are gone), no window, the external start's status.
+expect_failed_start() {
+  [ "$status" = 10 ] || fail "status $status, not 10"
+  [ -f "$work/java.log" ] && fail "something was started: $(cat "$work/java.log")"
+  if [ "$platform" = x11 ]; then
+    [ -s "$work/out" ] && fail "quillet wrote: $(head -c 1000 "$work/out")"
+  fi
+  "$rig/boxdriver" list | grep -q . && fail "a window is left: $("$rig/boxdriver" list)"
+}
+
+begin "/ajs with no java in the Java home"
 register "$work/empty"
 mkdir -p "$work/empty"
 run_ajs
-[ "$status" = 0 ] || fail "status $status"
-[ -f "$work/java.log" ] && fail "something was started"
-if [ "$platform" = x11 ]; then
-  [ -s "$work/out" ] && fail "quillet wrote: $(head -c 1000 "$work/out")"
+expect_failed_start
+
+# Without a home that names one place there is no runtime: nothing is started from the
+# current folder or the current drive's root.
+source "$rig/boxes.sh"
+expect_not_installed() {
+  local got
+  got=$("$rig/boxdriver" wait --title Quillet --timeout 60)
+  [ "$got" = "$not_installed_box" ] || fail "box shows:"$'\n'"$got"
+  "$rig/boxdriver" press --title Quillet --button OK >/dev/null || fail "could not press OK"
+  wait "$pid" || status=$?
+  [ "$status" = 3 ] || fail "status $status, not 3"
+  [ -f "$work/java.log" ] && fail "something was started: $(cat "$work/java.log")"
+}
+
+for home in none relative; do
+  begin "/ajs with the Java home $home: the not-installed message"
+  install_java "$run/jre" # what a relative home would find
+  if [ "$platform" = win ]; then
+    "$rig/wine-run" reg delete "HKLM\\$key" /f "$REG_VIEW" >/dev/null 2>&1
+    "$rig/wine-run" reg add "HKLM\\$key" /v RuntimeLib /d 'C:\jre\bin\server\jvm.dll' /f "$REG_VIEW" >/dev/null 2>&1
+    [ "$home" = relative ] && "$rig/wine-run" reg add "HKLM\\$key" /v JavaHome /d jre /f "$REG_VIEW" >/dev/null 2>&1
+  else
+    printf 'Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\%s]\n"RuntimeLib"="/jre/lib/server/libjvm.so"\n' "$key" >"$IREGISTRY"
+    [ "$home" = relative ] && printf '"JavaHome"="jre"\n' >>"$IREGISTRY"
+  fi
+  rm -f "$work/java.log"
+  log_file=$work/java.log
+  [ "$platform" = win ] && log_file=$(windows_path "$log_file")
+  if [ "$platform" = win ]; then
+    (cd "$run" && exec env FAKEJAVA_LOG="$log_file" "$rig/wine-run" "$(windows_path "$app/quillet.exe")" /ajs >"$work/out" 2>&1) &
+  else
+    (cd "$run" && exec env FAKEJAVA_LOG="$log_file" PATH=/usr/bin:/bin "$app/quillet" /ajs >"$work/out" 2>&1) &
+  fi
+  pid=$! status=0
+  expect_not_installed
+  rm -rf "$run/jre"
+done
+
+if [ "$platform" = win ]; then
+  begin "/ajs starts java.exe, not a java.com beside it"
+  install_java "$work/jre"
+  cp "$FAKEJAVA" "$work/jre/bin/java.com"
+  register "$work/jre"
+  run_ajs
+  grep -qxF "exe: $java_home\\bin\\java.exe" "$work/java.log" || fail "started: $(grep '^exe' "$work/java.log")"
+  [ "$status" = 5 ] || fail "status $status, not java's 5"
+
+  begin "/ajs with only a java.bat in the home: nothing runs"
+  mkdir -p "$work/batonly/bin"
+  printf '@echo ran>"%s"\r\n' "$(windows_path "$work/bat.ran")" >"$work/batonly/bin/java.bat"
+  register "$work/batonly"
+  run_ajs
+  expect_failed_start
+  [ -f "$work/bat.ran" ] && fail "java.bat ran"
 fi
-"$rig/boxdriver" list | grep -q . && fail "a window is left: $("$rig/boxdriver" list)"
 
 echo "$failures failures"
 [ "$failures" = 0 ]

@@ -9,7 +9,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0 case=
 fail() { echo "FAIL [$case]: $*"; failures=$((failures + 1)); }
-begin() { case=$1; echo "--- $case"; }
+begin() { case=$1; echo "--- $case ($SECONDS s)"; }
 # Wine's drive Z: is the root. (Not winepath: it would start Wine, and with it the desktop, on
 # whatever display is current.)
 windows_path() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }

@@ -172,9 +172,14 @@ expect_box() {
   "$rig/boxdriver" press --title "$1" --button OK >/dev/null || fail "could not press OK"
 }
 
-# quillet ends by itself, with exit status 0, showing nothing more.
-expect_end() {
-  local i
+# The exit status of each end that did not run the application (README: Exit status).
+status_not_installed=3 status_path=4 status_environment=5 status_registry=6 status_bridge=7
+status_no_display=8 status_small_display=9
+
+# quillet ends by itself, with exit status STATUS (default 0: the application ran and ended),
+# showing nothing more.
+expect_end() { # [STATUS]
+  local expected=${1:-0} i
   for i in $(seq 300); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
   if kill -0 "$pid" 2>/dev/null; then
     fail "quillet did not end; windows: $("$rig/boxdriver" list 2>&1 | tr '\n' ' ')"
@@ -182,7 +187,7 @@ expect_end() {
   fi
   local status=0
   wait "$pid" || status=$?
-  [ "$status" = 0 ] || fail "exit status $status, expected 0; stderr: $(head -c 2000 "$err")"
+  [ "$status" = "$expected" ] || fail "exit status $status, expected $expected; stderr: $(head -c 2000 "$err")"
 }
 
 # Whether the virtual machine was created, and (Linux) in quillet's own process.
@@ -249,7 +254,7 @@ reg_runtime
 begin "PATH unset"
 start --no-path --
 expect_box "$tessaran" "$path_box"
-expect_end
+expect_end $status_path
 expect_vm no
 
 if [ "$platform" = x11 ]; then
@@ -257,7 +262,7 @@ if [ "$platform" = x11 ]; then
   begin "current directory removed"
   start --cwd "$work/gone" --gone --
   expect_box "$tessaran" "$(box_lines "$tessaran" error " unable to establish Quillet runtime environment")"
-  expect_end
+  expect_end $status_environment
   expect_vm no
 fi
 
@@ -266,14 +271,14 @@ begin "nothing installed"
 reg_clear
 start --
 expect_box Quillet "$(not_installed_lines "No previous Obel Java version found.")"
-expect_end
+expect_end $status_not_installed
 expect_vm no
 
 begin "1.5.0 installed"
 reg_set 1.5.0 RuntimeLib "$runtime_lib"
 start --
 expect_box Quillet "$(not_installed_lines "The current Obel Java version found is 1.5.0.")"
-expect_end
+expect_end $status_not_installed
 
 # --- bridge start-up -------------------------------------------------------------------------
 reg_runtime
@@ -283,7 +288,7 @@ for app in nobridge corrupt noentry; do
   start --app "$work/app-$app" --
   expect_box "$tessaran" "$bridge_box"
   expect_box "Quillet Error - unable to start #3" "$start3_box"
-  expect_end
+  expect_end $status_bridge
   expect_vm no
 done
 
@@ -297,18 +302,43 @@ fi
 start --
 expect_box "$tessaran" "$bridge_box"
 expect_box "Quillet Error - unable to start #3" "$start3_box"
-expect_end
+expect_end $status_bridge
 expect_vm no
+
+# A relative "RuntimeLib" would be looked for from wherever quillet starts: it names no runtime.
+begin "a relative RuntimeLib is no runtime"
+reg_clear
+if [ "$platform" = win ]; then reg_set 1.6 RuntimeLib 'jre\bin\jvm.dll'; else reg_set 1.6 RuntimeLib lib/server/libjvm.so; fi
+start --
+expect_box Quillet "$(not_installed_lines "No previous Obel Java version found.")"
+expect_end $status_not_installed
+expect_vm no
+
+if [ "$platform" = x11 ]; then
+  # The registry names the library quillet loads: a file that others may change is not used.
+  begin "a registry file that others may write"
+  reg_runtime
+  chmod 666 "$IREGISTRY"
+  start --
+  expect_box "$tessaran" "$(box_lines "$tessaran" error \
+    "Quillet cannot use the registration of its Java runtime: registry file \"$IREGISTRY\" is not used, no key is read from it: users other than its owner and root may write it (mode 0666)")"
+  expect_end $status_registry
+  expect_vm no
+  chmod 644 "$IREGISTRY"
+fi
 
 # --- the switch --------------------------------------------------------------------------------
 reg_runtime
 begin "/ajs: the bridge is never loaded"
+# Under Wine the registered home holds no java.exe: the external start fails, with its status.
+ajs_status=0
+[ "$platform" = win ] && ajs_status=10
 start --app "$work/app-nobridge" -- /ajs
-expect_end
+expect_end $ajs_status
 expect_vm no
 if [ "$vm_cases" = 1 ]; then
   start -- /ajs
-  expect_end
+  expect_end $ajs_status
   expect_vm no
   for args in "/AJS" "/ajsx" "/ajs/" "other /ajs"; do
     begin "switch '$args' is no switch: in-process route"
@@ -334,7 +364,7 @@ begin "switch with a missing bridge: '/Ajs' loads it"
 start --app "$work/app-nobridge" -- /Ajs
 expect_box "$tessaran" "$bridge_box"
 expect_box "Quillet Error - unable to start #3" "$start3_box"
-expect_end
+expect_end $status_bridge
 
 # --- the display ---------------------------------------------------------------------------------
 display_800() {
@@ -347,7 +377,8 @@ display_800() {
   [ "$vm_cases" = 1 ] && expect_vm yes
   [ "$got" = "$video_box" ] || fail "box shows:"$'\n'"$got"$'\n'"expected:"$'\n'"$video_box"
   "$rig/boxdriver" press --title "$tessaran" --button OK >/dev/null || fail "could not press OK"
-  expect_end
+  # Without a bridge the application could not have run on any desktop: that is the cause.
+  if [ "$vm_cases" = 1 ]; then expect_end $status_small_display; else expect_end $status_bridge; fi
 }
 display_801() {
   begin "desktop 801 pixels wide"
@@ -355,15 +386,17 @@ display_801() {
   if [ "$vm_cases" = 0 ]; then
     expect_box "$tessaran" "$bridge_box"
     expect_box "Quillet Error - unable to start #3" "$start3_box"
+    expect_end $status_bridge
+  else
+    expect_end
   fi
-  expect_end
 }
 display_not_ready() {
   begin "not installed on a small desktop: the display is not measured"
   reg_clear
   start --
   expect_box Quillet "$(not_installed_lines "No previous Obel Java version found.")"
-  expect_end
+  expect_end $status_not_installed
   reg_runtime
 }
 on_display 800x600 display_800
@@ -375,17 +408,17 @@ if [ "$platform" = x11 ]; then
   begin "no display: each message on standard error"
   reg_runtime
   start --no-display --no-path --
-  expect_end
+  expect_end $status_path
   expect_stderr_boxes "$tessaran: Unable to aquire current Path information."
 
   start --no-display --cwd "$work/gone" --gone --
-  expect_end
+  expect_end $status_environment
   expect_stderr_boxes "$tessaran:  unable to establish Quillet runtime environment"
 
   reg_clear
   reg_set 1.5.0 RuntimeLib "$runtime_lib"
   start --no-display --
-  expect_end
+  expect_end $status_not_installed
   expect_stderr_boxes "Quillet: The Obel Java v6 environment has not yet been installed on your system.The current Obel Java version found is 1.5.0.
 Please refer to the Web site where you got Quillet from to find instructions on how
  to obtain the Obel Java Runtime environment. This package is required by Quillet."
@@ -393,14 +426,14 @@ Please refer to the Web site where you got Quillet from to find instructions on 
   reg_runtime
   no_display="$tessaran: Unable to open the display. Quillet needs a graphical desktop: check that DISPLAY names a running X server"
   start --no-display --app "$work/app-corrupt" --
-  expect_end
+  expect_end $status_bridge
   expect_stderr_boxes "$tessaran: Unable to load Lanyard.DLL. Either missing or corrupt
 $no_display"
 
   if [ "$vm_cases" = 1 ]; then
     begin "no display: the VM is created, then the display check ends"
     start --no-display --
-    expect_end
+    expect_end $status_no_display
     expect_vm yes
     expect_stderr_boxes "$no_display"
   fi

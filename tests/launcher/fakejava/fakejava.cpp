@@ -1,12 +1,14 @@
 // A stand-in for the runtime's java, for the external route's tests: records what it was
 // started with (its own file, arguments, current directory, PATH, where its standard streams go,
-// its process id) in the file FAKEJAVA_LOG names, then ends with FAKEJAVA_STATUS (default 0). The record is
+// its process id, on POSIX what SIGPIPE does to it) in the file FAKEJAVA_LOG names, then ends
+// with FAKEJAVA_STATUS (default 0). The record is
 // UTF-8: on Windows everything is read through the wide calls, so that names outside this
 // program's ANSI code page are recorded as they were passed, not as question marks.
 #if defined(_WIN32)
 #include <windows.h>
 #else
 #include <limits.h>
+#include <signal.h>
 #include <unistd.h>
 #endif
 
@@ -86,6 +88,11 @@ int record(FILE* log, const std::vector<std::string>& args) {
   std::fprintf(log, "exe: %s\n", exe);
   std::fprintf(log, "cwd: %s\n", cwd);
   std::fprintf(log, "path: %s\n", path != nullptr ? path : "");
+  struct sigaction pipeAction;
+  sigaction(SIGPIPE, nullptr, &pipeAction);
+  std::fprintf(log, "sigpipe: %s\n", pipeAction.sa_handler == SIG_IGN   ? "ignored"
+                                     : pipeAction.sa_handler == SIG_DFL ? "default"
+                                                                        : "handled");
 #endif
   std::fprintf(log, "stdout: %s\n", streamTarget(1).c_str());
   std::fprintf(log, "stderr: %s\n", streamTarget(2).c_str());

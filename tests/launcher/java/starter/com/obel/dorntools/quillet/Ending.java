@@ -2,6 +2,7 @@
 // of how quillet ends with the application and how it stands a bad day.
 package com.obel.dorntools.quillet;
 
+import java.io.IOException;
 import java.util.ArrayList;
 import java.util.List;
 import java.util.concurrent.atomic.AtomicInteger;
@@ -16,7 +17,9 @@ final class Ending {
      * exit: main calls System.exit(7). print: main writes 2000 lines to each standard stream and
      * returns. flood: 50 threads call setRC 1000 times each while main waits for them (the
      * launcher's loop does not run meanwhile, so most posts fail), then one more call a second
-     * later, when the loop has emptied the queue.
+     * later, when the loop has emptied the queue. environment: main prints the PATH,
+     * LD_LIBRARY_PATH and java.library.path it sees and starts the program QUILLET_TEST_PROGRAM
+     * names by its bare name, as an application starts a tool, saying whether it ran.
      */
     static void play(String mode) throws Exception {
         switch (mode) {
@@ -43,6 +46,17 @@ final class Ending {
             return;
         case "flood":
             flood(50, 1000);
+            return;
+        case "environment":
+            System.out.println("env PATH=" + System.getenv("PATH"));
+            System.out.println("env LD_LIBRARY_PATH=" + System.getenv("LD_LIBRARY_PATH"));
+            System.out.println("prop java.library.path=" + System.getProperty("java.library.path"));
+            try {
+                Process program = new ProcessBuilder(System.getenv("QUILLET_TEST_PROGRAM")).start();
+                System.out.println("program ran: " + program.waitFor());
+            } catch (IOException e) {
+                System.out.println("program not found");
+            }
             return;
         default:
             throw new IllegalArgumentException("unknown QUILLET_TEST_MODE " + mode);
