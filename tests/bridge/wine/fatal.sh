@@ -7,7 +7,7 @@ source "$(dirname "$0")/lib.sh"
 error_box() {
   box "$1" "title: $1"$'\n'"icon: error"$'\n'"text: $2"$'\n'"button: OK (default)"
 }
-described=('ExceptionOccurred java/lang/NoClassDefFoundError' 'ExceptionDescribe java/lang/NoClassDefFoundError' 'DestroyJavaVM')
+described=('ExceptionDescribe java/lang/NoClassDefFoundError' 'DestroyJavaVM')
 
 start "creation failure" JVMSTUB_CREATE_RESULT=-1 -- load init QUILLET say "not reached"
 error_box "JVM create failure" "Unable to create the Obel JVM"
@@ -37,8 +37,7 @@ run "main throws, then DestroyJVM" -- load init QUILLET mp-plain stub/Throws "" 
 expect_rc 0
 expect_out '%s\n' "$loaded" "DymInitializeJVM returned" "CallJavaCodeMP returned 1" \
   "DestroyJVM returned 0" "DestroyJVM returned -1" "host done"
-expect_log 'Destroy|^Exception' 'ExceptionOccurred java/lang/RuntimeException' \
-  'ExceptionDescribe java/lang/RuntimeException' 'DestroyJavaVM'
+expect_log 'Destroy|^Exception' 'ExceptionDescribe java/lang/RuntimeException' 'DestroyJavaVM'
 expect_err_line 'Exception in thread "main" java.lang.RuntimeException: thrown by main'
 
 # After the launcher's entry point has handed the VM to the application's end, which destroys it
@@ -54,7 +53,7 @@ expect_rc 1
 expect_out '%s\n%s\n%s\n%s' "$loaded" "DymInitializeJVM returned" "DymCallJavaCodeMP returned 1" \
   "Can't find class stub/Missinga"
 expect_log 'Thread|Destroy|^Exception|^MISUSE' 'DetachCurrentThread' 'AttachCurrentThread main' \
-  'ExceptionOccurred java/lang/NoClassDefFoundError' 'ExceptionDescribe java/lang/NoClassDefFoundError'
+  'ExceptionDescribe java/lang/NoClassDefFoundError'
 expect_err_line 'Exception in thread "main" java.lang.NoClassDefFoundError: stub/Missing'
 
 run "DestroyJVM after the hand-over" JVMSTUB_HOLD=released -- load init QUILLET mp stub/Echo "" \
