@@ -13,8 +13,9 @@ class IWindow;
 
 namespace lanyard {
 
-// The life of the process's one VM. The host's thread, the application's end thread and Java
-// threads read it, so every change is one atomic step, and only these happen:
+// The life of the process's one VM. The entry points may be called on any thread and the
+// application's end runs on a thread of its own, so every change is one atomic step, and only
+// these happen:
 //   none -> running        InitializeJVM created it
 //   running -> destroyed   DestroyJVM, or a fatal path through it, destroys it
 //   running -> ending      the launcher's run of main handed it to the application's end, which

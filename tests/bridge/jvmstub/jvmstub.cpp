@@ -99,8 +99,9 @@ std::atomic<int> destroyCalls{0};
 // threads, which are Java threads. A JNIEnv belongs to its thread alone.
 thread_local bool attached = false;
 
-// The VM's non-daemon threads, as DestroyJavaVM counts them: the creating thread until it
-// detaches, and the application threads the scripted classes start.
+// The VM's non-daemon threads, as DestroyJavaVM counts them: the creating thread and each
+// thread that attaches itself, until they detach, and the application threads the scripted
+// classes start.
 std::atomic<int> nonDaemonThreads{0};
 thread_local bool isNonDaemon = false;
 
@@ -400,12 +401,6 @@ void JNICALL callStaticVoidMethodV(JNIEnv*, jclass cls, jmethodID method, va_lis
   callMain(cls, method, va_arg(arguments, jobject));
 }
 
-jthrowable JNICALL exceptionOccurred(JNIEnv*) {
-  requireEnv("ExceptionOccurred");
-  record(std::string("ExceptionOccurred ") + (pending ? pending->text : "none"));
-  return ref<jthrowable>(pending);
-}
-
 jboolean JNICALL exceptionCheck(JNIEnv*) {
   requireEnv("ExceptionCheck");
   return pending != nullptr ? JNI_TRUE : JNI_FALSE;
@@ -523,7 +518,6 @@ void makeTables() {
   nativeInterface.SetObjectArrayElement = setObjectArrayElement;
   nativeInterface.CallStaticVoidMethod = callStaticVoidMethod;
   nativeInterface.CallStaticVoidMethodV = callStaticVoidMethodV;
-  nativeInterface.ExceptionOccurred = exceptionOccurred;
   nativeInterface.ExceptionCheck = exceptionCheck;
   nativeInterface.ExceptionDescribe = exceptionDescribe;
   nativeInterface.ExceptionClear = exceptionClear;
