@@ -1,10 +1,7 @@
 // The end of the launcher's application, as java ends one: its escaped exception described,
 // and the process ended with java's status once the application has no non-daemon thread left.
-#include <atomic>
-#include <cstdio>
 #include <thread>
 
-#include "iprocess.hpp"
 #include "lanyardstate.hpp"
 
 namespace lanyard {
@@ -15,24 +12,21 @@ namespace {
 const int statusAfterException = 1;
 const int statusAfterReturn = 0;
 
-// The name the host's thread carries once it no longer counts as one of the application's.
-char hostThreadName[] = "lanyard host";
-
-std::atomic<bool> endAwaited{false};
-
 // DestroyJavaVM returns only once its caller is the VM's last non-daemon thread, and then runs
-// the application's shutdown hooks; the process ends right after, as java's does. A
-// System.exit meanwhile ends the process itself, with its own status.
+// the application's shutdown hooks; the process ends right after, as java's does, unless a
+// fatal path has claimed its end meanwhile. A System.exit meanwhile ends the process itself,
+// with its own status.
 void awaitApplicationEnd(int status) {
   jvm->DestroyJavaVM();
-  std::fflush(nullptr);
-  IProcess::endNow(status);
+  claimProcessEnd();
+  endProcessNow(status);
 }
 
 } // namespace
 
-void endWithApplication() {
-  if (!vmExists())
+void endWithApplication(ThreadEnv& thread) {
+  JNIEnv* env = thread.get();
+  if (env == nullptr)
     return;
   int status = statusAfterReturn;
   if (env->ExceptionCheck()) {
@@ -41,14 +35,13 @@ void endWithApplication() {
     status = statusAfterException;
   }
   // The host's thread made the VM and so counts as one of its non-daemon threads, which would
-  // keep DestroyJavaVM waiting for ever. It stays attached, so that the bridge's other entry
-  // points keep working, but as a daemon thread.
-  JavaVMAttachArgs daemon{JNI_VERSION_1_6, hostThreadName, nullptr};
-  if (jvm->DetachCurrentThread() != JNI_OK)
+  // keep DestroyJavaVM waiting for ever. It leaves the VM altogether, not just as a daemon
+  // thread: it now waits for its window's events in native code, and HotSpot's exit waits up to
+  // 300 ms for attached threads in native code to stop.
+  if (!thread.detach())
     return; // still the application's: the process lives on as it would have before
-  if (jvm->AttachCurrentThreadAsDaemon(reinterpret_cast<void**>(&env), &daemon) != JNI_OK)
-    vmDestroyed = true; // no environment for this thread: nothing may use the old one
-  if (endAwaited.exchange(true))
+  // Once per VM: a later run's end, or a DestroyJVM that came first, leaves the end to it.
+  if (!leaveRunning(VMState::ending))
     return;
   std::thread(awaitApplicationEnd, status).detach();
 }

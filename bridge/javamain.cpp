@@ -25,31 +25,24 @@ struct Failures {
   const char* noMainOutput;
 };
 
-// Neither run may touch a VM that does not exist (never created, or destroyed).
-void requireVM(const Failures& failures, const IString& className) {
-  if (!vmExists())
+// Neither run may touch a VM that does not exist (never created, or destroyed), or that this
+// thread has no environment for: env is the thread's, or null.
+void requireVM(JNIEnv* env, const Failures& failures, const IString& className) {
+  if (env == nullptr)
     endProcess(failures.title, text::noVMBox,
                IString(text::noVMOutput) + className + failures.lineEnd, false);
 }
 
-// A Java exception that an earlier main let escape is still pending on this thread, and JNI
-// calls other than the exception functions are not allowed until it is cleared: describe it
-// now (as DestroyJVM would have) and go on.
-void describeLeftoverException() {
-  if (env->ExceptionCheck())
-    env->ExceptionDescribe();
-}
-
 // The class, or null (with the runtime's exception pending) when it cannot be found. An empty
 // name names no class and is not handed to the runtime.
-jclass findClass(const IString& className) {
+jclass findClass(JNIEnv* env, const IString& className) {
   return className.isEmpty() ? nullptr : env->FindClass(className);
 }
 
 // A String[] of the elements in order, a null element pointer giving a null element; or null,
 // with the runtime's exception pending, when the runtime could not make it. Element strings
 // are handed over byte for byte.
-jobjectArray newStringArray(const std::vector<const char*>& elements) {
+jobjectArray newStringArray(JNIEnv* env, const std::vector<const char*>& elements) {
   jclass stringClass = env->FindClass(stringClassName);
   if (stringClass == nullptr)
     return nullptr;
@@ -85,13 +78,18 @@ jobjectArray newStringArray(const std::vector<const char*>& elements) {
 
 // Both variants: find the class and main (fatal when missing), build the array, run main on
 // this thread. A Java exception from building the array or from main stays pending for
-// DestroyJVM (or the next run) to describe.
+// DestroyJVM (or the next run) to describe, on a thread that was attached before the call.
 std::int32_t runMain(const Failures& failures, const IString& className,
                      const IString& noClassOutput, const std::vector<const char*>& elements) {
-  requireVM(failures, className);
-  describeLeftoverException();
+  const ThreadEnv thread;
+  JNIEnv* env = thread.get();
+  requireVM(env, failures, className);
+  // A Java exception that an earlier main let escape is still pending on this thread, and JNI
+  // calls other than the exception functions are not allowed until it is cleared: describe it
+  // now (as DestroyJVM would have) and go on.
+  describePendingException(env);
 
-  jclass mainClass = findClass(className);
+  jclass mainClass = findClass(env, className);
   if (mainClass == nullptr) {
     const IString box = failures.noClassBoxNamesClass
                             ? IString(failures.noClassBox) + className
@@ -102,7 +100,7 @@ std::int32_t runMain(const Failures& failures, const IString& className,
   if (mainMethod == nullptr)
     endProcess(failures.title, failures.noMainBox, failures.noMainOutput);
 
-  jobjectArray array = newStringArray(elements);
+  jobjectArray array = newStringArray(env, elements);
   if (array != nullptr) {
     env->CallStaticVoidMethod(mainClass, mainMethod, array);
     env->DeleteLocalRef(array);

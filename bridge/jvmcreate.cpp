@@ -92,13 +92,18 @@ std::int32_t LANYARD_STDCALL InitializeJVM(const char* toolName) {
     arguments.options = options;
     arguments.ignoreUnrecognized = JNI_TRUE;
 
-    const jint result = JNI_CreateJavaVM(&jvm, reinterpret_cast<void**>(&env), &arguments);
+    // The creating thread's environment is not kept: each call asks for its own thread's.
+    JavaVM* created = nullptr;
+    JNIEnv* creatorEnv = nullptr;
+    const jint result =
+        JNI_CreateJavaVM(&created, reinterpret_cast<void**>(&creatorEnv), &arguments);
     // A failed creation leaves no VM of its own to destroy; and a VM made by an earlier call
     // would make destroying wait for its threads instead of ending the process.
     if (result < 0)
       endProcess(text::createFailureTitle, text::createFailureBox, text::createFailureOutput,
                  false);
-    vmDestroyed = false;
+    jvm = created;
+    vmState.store(VMState::running);
     return 0;
   });
 }

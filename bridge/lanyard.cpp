@@ -13,12 +13,101 @@
 
 namespace lanyard {
 
+std::atomic<VMState> vmState{VMState::none};
 JavaVM* jvm = nullptr;
-JNIEnv* env = nullptr;
-bool vmDestroyed = false;
 std::atomic<IWindow*> rtnPtr{nullptr};
 
+namespace {
+
+std::atomic<bool> processEndClaimed{false};
+
+// java's main thread carries this name, and so the descriptions of what escapes a main.
+char mainThreadName[] = "main";
+
+const unsigned long parkMilliseconds = 1000;
+
+// The common end of the fatal paths, after their texts.
+[[noreturn]] void endAfterFailure(bool destroyVM) {
+  if (destroyVM)
+    DestroyJVM(); // only while the VM is still this process's to destroy
+  if (vmState.load() == VMState::ending) {
+    // The application's end owns the VM and may be inside DestroyJavaVM, waiting for the
+    // application's threads: not waited for, and the process's objects not torn down under
+    // those threads. The error that brought the path here is described as destroying would.
+    describePendingException(attachedEnv());
+    endProcessNow(1);
+  }
+  std::exit(1);
+}
+
+} // namespace
+
+bool leaveRunning(VMState next) noexcept {
+  VMState expected = VMState::running;
+  return vmState.compare_exchange_strong(expected, next);
+}
+
+ThreadEnv::ThreadEnv() noexcept {
+  const VMState state = vmState.load();
+  if (state != VMState::running && state != VMState::ending)
+    return;
+  void* found = nullptr;
+  const jint got = jvm->GetEnv(&found, JNI_VERSION_1_6);
+  if (got == JNI_OK) {
+    env_ = static_cast<JNIEnv*>(found);
+    return;
+  }
+  if (got != JNI_EDETACHED)
+    return;
+  JavaVMAttachArgs attachment{JNI_VERSION_1_6, mainThreadName, nullptr};
+  if (jvm->AttachCurrentThread(&found, &attachment) != JNI_OK)
+    return;
+  env_ = static_cast<JNIEnv*>(found);
+  attachedHere_ = true;
+}
+
+ThreadEnv::~ThreadEnv() {
+  if (!attachedHere_)
+    return;
+  // Detaching would otherwise hand it to the thread's uncaught-exception handler.
+  describePendingException(env_);
+  jvm->DetachCurrentThread();
+}
+
+bool ThreadEnv::detach() noexcept {
+  if (env_ == nullptr || jvm->DetachCurrentThread() != JNI_OK)
+    return false;
+  env_ = nullptr;
+  attachedHere_ = false;
+  return true;
+}
+
+JNIEnv* attachedEnv() noexcept {
+  void* found = nullptr;
+  return jvm->GetEnv(&found, JNI_VERSION_1_6) == JNI_OK ? static_cast<JNIEnv*>(found) : nullptr;
+}
+
+void describePendingException(JNIEnv* env) noexcept {
+  if (env != nullptr && env->ExceptionCheck())
+    env->ExceptionDescribe();
+}
+
+void claimProcessEnd() noexcept {
+  if (!processEndClaimed.exchange(true))
+    return;
+  // The first claimant ends the process: at once after the application's end, or once its
+  // box is answered after a fatal path.
+  for (;;)
+    IProcess::sleep(parkMilliseconds);
+}
+
+void endProcessNow(int status) noexcept {
+  std::fflush(nullptr);
+  IProcess::endNow(status);
+}
+
 void endProcess(const char* boxTitle, const char* boxText, const char* output, bool destroyVM) {
+  claimProcessEnd();
   try {
     IMessageBox box(IWindow::desktopWindow());
     box.setTitle(boxTitle);
@@ -28,19 +117,16 @@ void endProcess(const char* boxTitle, const char* boxText, const char* output, b
     IProcess::writeStandardError((IString(boxTitle) + ": " + boxText + "\n").c_str());
   }
   IProcess::writeStandardOutput(output);
-  if (destroyVM && vmExists())
-    DestroyJVM();
-  std::exit(1);
+  endAfterFailure(destroyVM);
 }
 
 void endProcessAfterFailure(const char* entryPoint, const char* text) {
+  claimProcessEnd();
   std::fflush(stdout);
   char line[1024];
   std::snprintf(line, sizeof line, text::unexpectedFailureFormat, entryPoint, text);
   IProcess::writeStandardError(line);
-  if (vmExists())
-    DestroyJVM();
-  std::exit(1);
+  endAfterFailure(true);
 }
 
 } // namespace lanyard
@@ -61,8 +147,13 @@ void DymCallJavaCode(const char* className) {
 }
 
 std::int32_t DymCallJavaCodeMP(const char* className, const char* arguments) {
-  // The launcher's run of its application, which then ends as it would under java.
-  const std::int32_t result = CallJavaCodeMP(className, arguments);
-  guardBoundary("DymCallJavaCodeMP", [] { endWithApplication(); });
-  return result;
+  // The launcher's run of its application, which then ends as it would under java. One
+  // environment spans both: a thread that the run had to attach itself would otherwise be
+  // detached in between, and what main let escape described before the end could see it.
+  return guardBoundary("DymCallJavaCodeMP", [&] {
+    ThreadEnv thread;
+    const std::int32_t result = CallJavaCodeMP(className, arguments);
+    endWithApplication(thread);
+    return result;
+  });
 }

@@ -34,6 +34,8 @@ LANYARD_EXPORT void DymCallJavaCode(const char* className);
 // Runs className's main as CallJavaCodeMP does; then the application ends as under java: an
 // exception that main let escape is described, and once main has returned and no non-daemon
 // thread of the application is left, the process ends (status 1 after an exception, else 0).
+// The calling thread is no longer attached to the VM on return; the other entry points attach
+// it again for their own calls.
 LANYARD_EXPORT std::int32_t DymCallJavaCodeMP(const char* className, const char* arguments);
 
 // The plain family. Each answers as documented or ends the process with exit code 1.
@@ -42,7 +44,9 @@ LANYARD_EXPORT std::int32_t LANYARD_STDCALL CallJavaCode(const IString& classNam
                                                          const IString& arguments); // 1
 LANYARD_EXPORT std::int32_t LANYARD_STDCALL CallJavaCodeMP(const char* className,
                                                            const char* arguments); // 1
-// The runtime's answer to destroying the VM; -1 (JNI_ERR) when there is no VM to destroy.
+// The runtime's answer to destroying the VM; -1 (JNI_ERR) when there is no VM for this call to
+// destroy: none was created, it was destroyed, or DymCallJavaCodeMP handed it to the
+// application's end, which destroys it (the VM is destroyed once, whoever asks).
 LANYARD_EXPORT std::int32_t LANYARD_STDCALL DestroyJVM();
 }
 

@@ -45,15 +45,12 @@ extern "C" JNIEXPORT void JNICALL Java_com_obel_dorntools_quillet_CReturn_setRC(
 }
 
 std::int32_t LANYARD_STDCALL DestroyJVM() {
-  // Nothing to destroy before the VM exists or after it was destroyed: the runtime's error
-  // code, instead of a call through a null or dead VM.
-  if (!vmExists())
+  // Only the call that takes the VM out of running destroys it. Before the VM exists, after it
+  // was destroyed, and once the application's end has it (it is destroying it, or will), the
+  // answer is the runtime's error code, with no call into the VM.
+  if (!leaveRunning(VMState::destroyed))
     return JNI_ERR;
-  jthrowable pending = env->ExceptionOccurred();
-  if (pending != nullptr) {
-    env->ExceptionDescribe();
-    env->DeleteLocalRef(pending);
-  }
-  vmDestroyed = true;
+  // A thread that is not attached has nothing pending; the runtime attaches it to destroy.
+  describePendingException(attachedEnv());
   return jvm->DestroyJavaVM();
 }

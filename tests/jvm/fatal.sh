@@ -70,6 +70,27 @@ expect_rc 1
 expect_out '%s\n' "$loaded" "DymInitializeJVM returned" "Throws.main runs" "DymCallJavaCodeMP returned 1"
 expect_err_text 'Exception in thread "main" java.lang.IllegalStateException: thrown by main'
 
+# After the launcher's entry point has handed the VM to the application's end, which destroys it
+# once the application's held thread is gone, nothing else may destroy it. A fatal path still
+# shows its box, prints its text and the pending error, and ends the process with 1 at once,
+# without waiting for the application.
+start "fatal path after the hand-over" LANYARDTEST_HOLD=$work/never -- init QUILLET \
+  mp lanyardtest/Echo "" cjc lanyardtest/Missing "" say "not reached"
+finish_run_within 30
+expect_rc 1
+expect_out '%s\n%s\n%s\n%s\n%s\n%s' "$loaded" "DymInitializeJVM returned" "args: 1" "arg 0: []" \
+  "DymCallJavaCodeMP returned 1" "Can't find class lanyardtest/Missing"
+expect_err_order "JVM start failure: Unable to find class lanyardtest/Missing" \
+  'Exception in thread "main" java.lang.NoClassDefFoundError: lanyardtest/Missing'
+# DestroyJVM answers that there is no VM for it to destroy, and the application's end still ends
+# the process with java's status once the held thread is released.
+start "DestroyJVM after the hand-over" LANYARDTEST_HOLD=released -- init QUILLET \
+  mp lanyardtest/Echo "" destroy touch released wait 30 say "not reached"
+finish_run_within 30
+expect_rc 0
+expect_out '%s\n' "$loaded" "DymInitializeJVM returned" "args: 1" "arg 0: []" \
+  "DymCallJavaCodeMP returned 1" "DestroyJVM returned -1"
+
 # With nothing pending DestroyJVM prints nothing.
 run "DestroyJVM, nothing pending" -- init QUILLET mp-plain lanyardtest/Echo "" destroy
 expect_rc 0

@@ -37,6 +37,20 @@ run() {
   finish_run
 }
 
+# finish_run for a run that must end by itself: a host still running after $1 seconds is killed,
+# and its status is then 124.
+finish_run_within() {
+  local i
+  for i in $(seq $(($1 * 10))); do kill -0 "$started" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$started" 2>/dev/null; then
+    kill -9 "$started"
+    wait "$started" 2>/dev/null
+    echo 124 >"$work/$last.rc"
+    return
+  fi
+  finish_run
+}
+
 # -Xcheck:jni reports misuse as warnings (or fatal errors) on the VM's output streams. The same
 # option also has the VM's watcher thread compare its signal handlers now and then; while the
 # process exits that check can catch the handlers mid-teardown and print "SIGSEGV handler

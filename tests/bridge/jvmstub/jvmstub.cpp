@@ -90,10 +90,18 @@ void raise(const char* className, const std::string& message) {
   pending = throwable;
 }
 
-bool vmDestroyed = false;
+std::atomic<bool> vmDestroyed{false};
+// DestroyJavaVM calls made since the VM was created; the VM allows exactly one.
+std::atomic<int> destroyCalls{0};
 
-// The VM's non-daemon threads, as DestroyJavaVM counts them: the creating thread until it
-// detaches, and the application threads the scripted classes start.
+// Whether the calling thread is attached to the VM, as GetEnv tells: the creating thread until
+// it detaches, a thread that attaches itself until it detaches, and the scripted application's
+// threads, which are Java threads. A JNIEnv belongs to its thread alone.
+thread_local bool attached = false;
+
+// The VM's non-daemon threads, as DestroyJavaVM counts them: the creating thread and each
+// thread that attaches itself, until they detach, and the application threads the scripted
+// classes start.
 std::atomic<int> nonDaemonThreads{0};
 thread_local bool isNonDaemon = false;
 
@@ -109,7 +117,10 @@ void startApplicationThread(LPTHREAD_START_ROUTINE body, void* parameter) {
   CloseHandle(CreateThread(nullptr, 0, body, parameter, 0, nullptr));
 }
 
-void adoptNonDaemon() { isNonDaemon = true; }
+void adoptNonDaemon() {
+  isNonDaemon = true;
+  attached = true;
+}
 
 void endNonDaemon() {
   if (isNonDaemon) {
@@ -123,10 +134,18 @@ void requireLiveVM(const char* function) {
     misuse(std::string(function) + " after DestroyJavaVM");
 }
 
+// Every JNIEnv function: only on a thread that is attached (the real runtime crashes or
+// corrupts another thread's state instead).
+void requireEnv(const char* function) {
+  requireLiveVM(function);
+  if (!attached)
+    misuse(std::string(function) + " on a thread that is not attached");
+}
+
 // A JNI call other than the exception functions and DeleteLocalRef must not be made while an
 // exception is pending (the real runtime's -Xcheck:jni reports it).
 void requireNoPending(const char* function) {
-  requireLiveVM(function);
+  requireEnv(function);
   if (pending != nullptr)
     misuse(std::string(function) + " with an exception pending");
 }
@@ -158,6 +177,7 @@ JNIEnv* theEnv();
 typedef void(JNICALL* SetRCFunction)(JNIEnv*, jclass, jint, jint);
 
 DWORD WINAPI setRCThread(LPVOID parameter) {
+  attached = true; // a Java thread of the application
   const int calls = *static_cast<const int*>(parameter);
   HMODULE lanyard = GetModuleHandleA("lanyard.dll");
   SetRCFunction setRC = lanyard ? reinterpret_cast<SetRCFunction>(reinterpret_cast<void*>(
@@ -381,19 +401,13 @@ void JNICALL callStaticVoidMethodV(JNIEnv*, jclass cls, jmethodID method, va_lis
   callMain(cls, method, va_arg(arguments, jobject));
 }
 
-jthrowable JNICALL exceptionOccurred(JNIEnv*) {
-  requireLiveVM("ExceptionOccurred");
-  record(std::string("ExceptionOccurred ") + (pending ? pending->text : "none"));
-  return ref<jthrowable>(pending);
-}
-
 jboolean JNICALL exceptionCheck(JNIEnv*) {
-  requireLiveVM("ExceptionCheck");
+  requireEnv("ExceptionCheck");
   return pending != nullptr ? JNI_TRUE : JNI_FALSE;
 }
 
 void JNICALL exceptionDescribe(JNIEnv*) {
-  requireLiveVM("ExceptionDescribe");
+  requireEnv("ExceptionDescribe");
   record(std::string("ExceptionDescribe ") + (pending ? pending->text : "none"));
   if (pending != nullptr) {
     std::string name = pending->text;
@@ -421,9 +435,12 @@ jint JNICALL throwNew(JNIEnv*, jclass cls, const char* message) {
 
 void JNICALL deleteLocalRef(JNIEnv*, jobject) {}
 
-// As the real one: waits until the caller is the last non-daemon thread.
+// As the real one: waits until the caller is the last non-daemon thread (a caller that is not
+// attached counts as none). A second call, even while the first still waits, is misuse.
 jint JNICALL destroyJavaVM(JavaVM*) {
   requireLiveVM("DestroyJavaVM");
+  if (destroyCalls.fetch_add(1) != 0)
+    misuse("DestroyJavaVM while another DestroyJavaVM is under way");
   const int self = isNonDaemon ? 1 : 0;
   while (nonDaemonThreads.load() > self)
     Sleep(10);
@@ -435,19 +452,37 @@ jint JNICALL destroyJavaVM(JavaVM*) {
 jint JNICALL detachCurrentThread(JavaVM*) {
   requireLiveVM("DetachCurrentThread");
   record("DetachCurrentThread");
+  if (!attached)
+    misuse("DetachCurrentThread on a thread that is not attached");
   if (pending != nullptr)
     misuse("DetachCurrentThread with an exception pending");
   endNonDaemon();
+  attached = false;
   return JNI_OK;
 }
 
-jint JNICALL attachCurrentThreadAsDaemon(JavaVM*, void** penv, void* args) {
-  requireLiveVM("AttachCurrentThreadAsDaemon");
+// A thread that attaches itself is one of the VM's non-daemon threads until it detaches.
+jint JNICALL attachCurrentThread(JavaVM*, void** penv, void* args) {
+  requireLiveVM("AttachCurrentThread");
   const JavaVMAttachArgs* attach = static_cast<const JavaVMAttachArgs*>(args);
-  record(std::string("AttachCurrentThreadAsDaemon ") +
+  record(std::string("AttachCurrentThread ") +
          (attach != nullptr && attach->name != nullptr ? attach->name : "(no name)"));
+  if (!attached) {
+    attached = true;
+    beginNonDaemon();
+  }
   *penv = theEnv();
   return JNI_OK;
+}
+
+// As the real one: a destroyed VM has no thread attached.
+jint JNICALL getEnv(JavaVM*, void** penv, jint version) {
+  if (version != JNI_VERSION_1_6)
+    misuse("GetEnv for version " + std::to_string(version));
+  const bool found = attached && !vmDestroyed;
+  record(std::string("GetEnv ") + (found ? "attached" : "detached"));
+  *penv = found ? theEnv() : nullptr;
+  return found ? JNI_OK : JNI_EDETACHED;
 }
 
 // Every other slot: the bridge is not expected to use it.
@@ -483,7 +518,6 @@ void makeTables() {
   nativeInterface.SetObjectArrayElement = setObjectArrayElement;
   nativeInterface.CallStaticVoidMethod = callStaticVoidMethod;
   nativeInterface.CallStaticVoidMethodV = callStaticVoidMethodV;
-  nativeInterface.ExceptionOccurred = exceptionOccurred;
   nativeInterface.ExceptionCheck = exceptionCheck;
   nativeInterface.ExceptionDescribe = exceptionDescribe;
   nativeInterface.ExceptionClear = exceptionClear;
@@ -491,7 +525,8 @@ void makeTables() {
   nativeInterface.DeleteLocalRef = deleteLocalRef;
   invokeInterface.DestroyJavaVM = destroyJavaVM;
   invokeInterface.DetachCurrentThread = detachCurrentThread;
-  invokeInterface.AttachCurrentThreadAsDaemon = attachCurrentThreadAsDaemon;
+  invokeInterface.AttachCurrentThread = attachCurrentThread;
+  invokeInterface.GetEnv = getEnv;
   env_.functions = &nativeInterface;
   vm_.functions = &invokeInterface;
 }
@@ -540,6 +575,8 @@ extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** pvm, void** penv, vo
   }
   makeTables();
   vmDestroyed = false;
+  destroyCalls = 0;
+  attached = true;
   beginNonDaemon(); // the creating thread is the VM's first non-daemon thread
   static HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, commandHook, nullptr, GetCurrentThreadId());
   if (hook == nullptr)

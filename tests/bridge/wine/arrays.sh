@@ -28,7 +28,7 @@ expect_out '%s\n' "$loaded" "DymInitializeJVM returned" \
   "CallJavaCodeMP returned 1" \
   "CallJavaCode returned 1" "CallJavaCode returned 1" "DymCallJavaCode returned" \
   "DymCallJavaCodeMP returned 1"
-# The launcher's entry point leaves the host's thread as a daemon and the VM to end the process.
-expect_log 'Thread|^DestroyJavaVM' 'DetachCurrentThread' 'AttachCurrentThreadAsDaemon lanyard host' 'DestroyJavaVM'
+# The launcher's entry point detaches the host's thread and leaves the VM to end the process.
+expect_log 'Thread|^DestroyJavaVM' 'DetachCurrentThread' 'DestroyJavaVM'
 
 finish

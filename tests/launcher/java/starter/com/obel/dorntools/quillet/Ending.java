@@ -3,6 +3,7 @@
 package com.obel.dorntools.quillet;
 
 import java.io.IOException;
+import java.time.Instant;
 import java.util.ArrayList;
 import java.util.List;
 import java.util.concurrent.atomic.AtomicInteger;
@@ -14,6 +15,8 @@ final class Ending {
     /**
      * throw: main lets an exception escape. return: main returns, leaving no thread. outlive:
      * main returns, leaving a thread that ends QUILLET_TEST_OUTLIVE_MS later (default 3000).
+     * timed: main prints the moment it returns (microseconds since the epoch) and returns,
+     * leaving no thread, so that a test can time the process's end from there.
      * exit: main calls System.exit(7). print: main writes 2000 lines to each standard stream and
      * returns. flood: 50 threads call setRC 1000 times each while main waits for them (the
      * launcher's loop does not run meanwhile, so most posts fail), then one more call a second
@@ -26,6 +29,12 @@ final class Ending {
         case "throw":
             throw new IllegalStateException("thrown by the start class");
         case "return":
+            return;
+        case "timed":
+            Instant now = Instant.now();
+            System.out.println("StartQuillet main returns at "
+                    + (now.getEpochSecond() * 1_000_000L + now.getNano() / 1000));
+            System.out.flush();
             return;
         case "outlive":
             long millis = Long.parseLong(System.getenv().getOrDefault("QUILLET_TEST_OUTLIVE_MS", "3000"));
