@@ -55,11 +55,10 @@ IString platformClassPathOption(const char* option) {
   return IString(classPathKey) + IPathList::fromWindows(option + keyLength);
 }
 
-// The directory of the runtime library that this library was bound to when it was loaded,
-// wherever the caller found it; empty when it cannot be told.
-IString runtimeDirectory() {
-  const std::string file = IDynamicLinkLibrary::fileNameOf(
-      reinterpret_cast<IDynamicLinkLibrary::ProcAddress>(&JNI_CreateJavaVM)).c_str();
+// The directory of the library that holds code, wherever its caller found it; empty when it
+// cannot be told.
+IString directoryOf(IDynamicLinkLibrary::ProcAddress code) {
+  const std::string file = IDynamicLinkLibrary::fileNameOf(code).c_str();
   const std::size_t separator = file.rfind(IEnvironment::directorySeparator());
   return separator != std::string::npos && separator > 0
              ? IString(file.c_str(), separator)
@@ -79,7 +78,11 @@ std::int32_t LANYARD_STDCALL InitializeJVM(const char* toolName) {
 
     // The runtime derives its native library path from the environment when it is created:
     // it must already lead to this library for CReturn's System.loadLibrary to find it.
-    IPathList::mirrorLibrarySearch(runtimeDirectory());
+    // This library's folder for CReturn's System.loadLibrary, and the folder of the runtime
+    // library that this one was bound to when it was loaded.
+    IPathList::mirrorLibrarySearch(
+        {directoryOf(reinterpret_cast<IDynamicLinkLibrary::ProcAddress>(&InitializeJVM)),
+         directoryOf(reinterpret_cast<IDynamicLinkLibrary::ProcAddress>(&JNI_CreateJavaVM))});
 
     JavaVMOption options[2];
     options[0].optionString = const_cast<char*>(classPathOption.c_str());

@@ -2,9 +2,9 @@
 # quillet with folder names outside the system's ANSI code page ("漢字" on a Western system,
 # whose ANSI code page is 1252): installed and started in such a folder, and a Java runtime
 # registered in one, on both routes. The names go through the registry (written by `reg add`,
-# and by the installer's template imported as the registry editor's Unicode file), PATH (the
-# load-time search for jvm.dll, the java that /ajs starts), the current directory and the
-# program's own folder (the bridge beside it).
+# and by the installer's template imported as the registry editor's Unicode file), the runtime
+# library loaded by its full path, PATH and the java that /ajs starts, the current directory and
+# the program's own folder (the bridge beside it).
 # Environment: QUILLET, LANYARD, JVMSTUB_DIR, FAKEJAVA, REG_VIEW. Windows only.
 set -u
 # Wine turns the command line, the environment and Unix file names into Windows text by the
@@ -76,10 +76,8 @@ expect_in_process() { # CWD
   [ "$status" = 0 ] || fail "exit status $status"
   grep -q '^JNI_CreateJavaVM' "$1/stub.log" 2>/dev/null || fail "no VM was created"
 }
-# The java that /ajs started recorded what it got (quillet does not wait for it).
+# The java that /ajs started recorded what it got; quillet waited for it and ended with its 0.
 java_log() {
-  local i
-  for i in $(seq 100); do grep -q '^stderr' "$work/java.log" 2>/dev/null && break; sleep 0.1; done
   [ "$status" = 0 ] || fail "exit status $status"
   tr -d '\r' <"$work/java.log" 2>/dev/null
 }
@@ -116,7 +114,7 @@ cp "$QUILLET" "$(dirname "$QUILLET")/KORBMSGS.MSG" "$work/app/"
 cp "$LANYARD" "$work/app/lanyard.dll"
 native_home=$(windows_path "$home")
 
-begin "Java home '$name' (reg add): in-process start, jvm.dll found through PATH"
+begin "Java home '$name' (reg add): in-process start, jvm.dll loaded by its full path"
 register add "$native_home" "$native_home\\bin\\server"
 start "$work/app" "$work/run" "$system_path"
 expect_in_process "$work/run"
@@ -126,7 +124,7 @@ register import "$native_home" "$native_home\\bin\\server"
 old_path="$system_path;C:\\$name\\bin"
 start "$work/app" "$work/run" "$old_path" /ajs
 log=$(java_log)
-expect_line "$log" "arg: $native_home\\bin\\java"
+expect_line "$log" "arg: $native_home\\bin\\java.exe"
 args=$(grep -c '^arg: ' <<<"$log")
 [ "$args" = 4 ] || fail "java got $args arguments:"$'\n'"$log"
 expect_line "$log" "arg: com/obel/dorntools/quillet/StartQuillet"

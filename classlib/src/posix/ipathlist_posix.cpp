@@ -40,11 +40,11 @@ IString IPathList::fromWindows(const char* windowsList) {
   return IString(result.c_str(), result.size());
 }
 
-void IPathList::mirrorLibrarySearch(const char* runtimeDirectory) {
+void IPathList::mirrorLibrarySearch(const std::vector<IString>& directories) {
   std::vector<std::string> entries;
   appendAbsoluteEntries(IEnvironment::programDirectory().c_str(), entries);
-  if (runtimeDirectory != nullptr)
-    appendAbsoluteEntries(runtimeDirectory, entries);
+  for (const IString& directory : directories)
+    appendAbsoluteEntries(directory.c_str(), entries);
   bool isSet = false;
   const IString previous = IEnvironment::variable("LD_LIBRARY_PATH", &isSet);
   if (isSet)

@@ -6,4 +6,4 @@ IString IPathList::fromWindows(const char* windowsList) {
   return IString(windowsList);
 }
 
-void IPathList::mirrorLibrarySearch(const char*) {}
+void IPathList::mirrorLibrarySearch(const std::vector<IString>&) {}

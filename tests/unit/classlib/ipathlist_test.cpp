@@ -86,7 +86,7 @@ TEST_F(PathListTest, LibrarySearchIsProgramThenRuntimeThenTheUsersAbsoluteEntrie
 
   struct Case {
     const char* what;
-    const char* runtime;  // the runtime's directory handed over
+    const char* runtime;  // the directory handed over (the runtime's)
     const char* previous; // LD_LIBRARY_PATH before; null: unset
     std::string expected; // after the program's directory
   };
@@ -104,9 +104,15 @@ TEST_F(PathListTest, LibrarySearchIsProgramThenRuntimeThenTheUsersAbsoluteEntrie
   };
   for (const Case& c : cases) {
     ASSERT_TRUE(IEnvironment::setVariable("LD_LIBRARY_PATH", c.previous));
-    IPathList::mirrorLibrarySearch(c.runtime);
+    IPathList::mirrorLibrarySearch({IString(c.runtime)});
     EXPECT_EQ(program + c.expected, std::string(IEnvironment::variable("LD_LIBRARY_PATH"))) << c.what;
   }
+
+  // Several directories (the bridge's own, then the runtime's) keep their order.
+  ASSERT_TRUE(IEnvironment::setVariable("LD_LIBRARY_PATH", "/user/libs"));
+  IPathList::mirrorLibrarySearch({"/opt/bridge", "/opt/jre/lib/server"});
+  EXPECT_EQ(program + ":/opt/bridge:/opt/jre/lib/server:/user/libs",
+            std::string(IEnvironment::variable("LD_LIBRARY_PATH")));
 
   IEnvironment::setVariable("PATH", savedPath);
   IEnvironment::setVariable("LD_LIBRARY_PATH", hadLibraryPath ? savedLibraryPath.c_str() : nullptr);
