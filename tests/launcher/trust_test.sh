@@ -41,8 +41,11 @@ registry_runtime() { # FILE: "RuntimeLib" names FILE, the home stays as installe
     sed -i "s|^\"RuntimeLib\"=.*|\"RuntimeLib\"=\"$escaped\"|" "$IREGISTRY"
   fi
 }
-registered_runtime=$JDK_HOME/lib/server/libjvm.so
-[ "$platform" = win ] && registered_runtime="$(windows_path "$JVMSTUB_DIR")\\jvm.dll"
+if [ "$platform" = win ]; then
+  registered_runtime="$(windows_path "$JVMSTUB_DIR")\\jvm.dll"
+else
+  registered_runtime=$JDK_HOME/lib/server/libjvm.so
+fi
 
 # start [--app DIR] [--path VALUE] [VAR=VALUE...]: quillet in the run folder, in the background,
 # with PATH (default: the planted folder first) and the variables given; sets pid.

@@ -1,19 +1,37 @@
 // IDynamicLinkLibrary on Windows: LoadLibraryA, FreeLibrary, GetProcAddress, GetModuleFileNameA.
 #include "idynlib_platform.hpp"
 
+#include <string>
 #include <vector>
 
 #include <windows.h>
 
 namespace {
 
-// The loader looks in the current directory right after the program's own, and everything
-// the process loads afterwards by name (its imports included) follows the same order: a DLL
-// placed where the user happens to be would run inside the program. An empty DLL directory
-// takes the current directory out of the search and leaves the rest (the program's
-// directory, the system directories, PATH) as it was, for the whole process.
+// The loader looks in the current directory before PATH, and everything the process loads
+// afterwards by name (its imports included) follows the same order: a DLL placed where the
+// user happens to be would run inside the program. A DLL directory takes the current
+// directory's place in the search for the whole process and leaves the rest (the program's
+// directory, the system directories, PATH) as it was. It is the program's own directory, which
+// leads the search anyway: the documented empty one does the same on Windows, but Wine takes
+// an empty one for none and keeps the current directory.
 void leaveCurrentDirectoryOutOfSearch() {
-  static const bool done = ::SetDllDirectoryW(L"") != FALSE;
+  static const bool done = [] {
+    std::vector<wchar_t> path(MAX_PATH);
+    for (;;) {
+      DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+      if (n == 0)
+        return ::SetDllDirectoryW(L"") != FALSE;
+      if (n < path.size())
+        break;
+      path.resize(path.size() * 2);
+    }
+    std::wstring directory(path.data());
+    const std::size_t end = directory.find_last_of(L"\\/");
+    // A program in a drive's root keeps its separator: "C:" alone names the current folder there.
+    directory.resize(end == std::wstring::npos ? 0 : end + (end > 0 && directory[end - 1] == L':'));
+    return ::SetDllDirectoryW(directory.c_str()) != FALSE;
+  }();
   (void)done;
 }
 

@@ -289,6 +289,20 @@ TEST_F(Discovery, NewPathPutsRuntimeHomeAndCurrentDirectoryFirst) {
   EXPECT_EQ(IString(libraryPath.c_str()), state.runtimeLibrary);
 }
 
+TEST(PlatformFacts, AbsolutePathsNameOnePlaceWhateverTheCurrentDirectory) {
+  struct Case { const char* path; bool absolute; };
+#ifdef _WIN32
+  const Case cases[] = {{"C:\\jre", true}, {"c:/jre", true}, {"\\\\server\\share\\jre", true},
+                        {"\\jre", false}, {"C:jre", false}, {"jre", false}, {".\\jre", false},
+                        {"\\\\", false}, {"", false}};
+#else
+  const Case cases[] = {{"/usr/lib/jvm", true}, {"/", true}, {"usr/lib", false},
+                        {"./jre", false}, {"~/jre", false}, {"", false}};
+#endif
+  for (const Case& c : cases) EXPECT_EQ(c.absolute, isAbsolutePath(c.path)) << c.path;
+  EXPECT_FALSE(isAbsolutePath(nullptr));
+}
+
 TEST_F(Discovery, ComposedPathKeepsTheCurrentFolderOnlyWhereThePlatformDoes) {
   const IString cwd = "/work/here";
   struct Case { const char* front; const char* back; const char* windows; const char* posix; };
