@@ -28,11 +28,10 @@ IString bridgePath() {
 // the bridge, whose own import of the runtime then binds to this one instead of searching:
 // a runtime library in the current folder or further along PATH is never loaded. A runtime
 // that cannot be loaded leaves the bridge unloaded.
-void loadRuntime(const LauncherState& state) {
-  const IString file = state.runtimeLibrary.isEmpty() ? IString(runtimeLibraryFileName())
-                                                      : state.runtimeLibrary;
-  // Never released: the VM made from it lives as long as the process.
-  new IDynamicLinkLibrary(file);
+void loadRuntime(LauncherState& state) {
+  const IString file = state.runtimeLibraryPath.isEmpty() ? IString(runtimeLibraryFileName())
+                                                          : state.runtimeLibraryPath;
+  state.runtimeLibrary = new IDynamicLinkLibrary(file);
 }
 } // namespace
 

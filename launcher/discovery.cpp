@@ -99,7 +99,7 @@ PathEntries lookUpRuntimeLibrary(LauncherState& state) {
   RegistryText library = readRegistryValue(runtimeKey16, runtimeLibValue);
   result.refused = library.refused;
   if (!library.found || !isAbsolutePath(library.text)) return result;
-  state.runtimeLibrary = library.text;
+  state.runtimeLibraryPath = library.text;
   IString home = lookUpJavaHome(state);
 
   // Keep the directory: drop the file name and the separator in front of it. The name is

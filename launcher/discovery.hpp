@@ -27,8 +27,8 @@ struct PathEntries {
 };
 
 // "RuntimeLib" with the library's file name cut off, and the Java home behind it; the value
-// itself is kept in state.runtimeLibrary, as the file to load. A value that is not an absolute
-// path names no runtime: it would be looked for from the current directory.
+// itself is kept in state.runtimeLibraryPath, as the file to load. A value that is not an
+// absolute path names no runtime: it would be looked for from the current directory.
 PathEntries lookUpRuntimeLibrary(LauncherState& state);
 // "JavaHome" of the runtime; stored in state.javaHome when found, else empty.
 IString lookUpJavaHome(LauncherState& state);

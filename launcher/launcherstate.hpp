@@ -22,9 +22,11 @@ struct LauncherState {
   // The runtime library that the registry names ("RuntimeLib", a full path), the one file that
   // the bridge start-up loads as the runtime; empty when the runtime was found through the
   // marker on PATH instead.
-  IString runtimeLibrary;
+  IString runtimeLibraryPath;
   std::int32_t screenWidth = 0;     // desktop width in pixels, measured by the display check
-  // The loaded bridge. Never released: the virtual machine it hosts lives as long as the process.
+  // The loaded runtime library and bridge. Never released: the virtual machine they host lives
+  // as long as the process.
+  IDynamicLinkLibrary* runtimeLibrary = nullptr;
   IDynamicLinkLibrary* bridgeLibrary = nullptr;
   // The bridge start-up succeeded: the virtual machine exists and the application can run in
   // this process.

@@ -214,7 +214,7 @@ TEST_F(Discovery, RuntimeLibraryLookupCutsTheFileNameAndAddsTheHome) {
   EXPECT_EQ(IString((capitals + sep).c_str()), lookUpRuntimeLibrary(noHome).text);
 
   // The value itself is the file to load.
-  EXPECT_EQ(IString(capitals.c_str()), noHome.runtimeLibrary);
+  EXPECT_EQ(IString(capitals.c_str()), noHome.runtimeLibraryPath);
 
   // A value that is not a full path names no runtime: it would be found from the current
   // directory. The home is not read, and nothing is kept to load.
@@ -226,7 +226,7 @@ TEST_F(Discovery, RuntimeLibraryLookupCutsTheFileNameAndAddsTheHome) {
     writeRegistry({{key16, "RuntimeLib", sz, relative + '\0'},
                    {key16, "JavaHome", sz, "C:\\Obel\\jre" + std::string(1, '\0')}});
     EXPECT_FALSE(lookUpRuntimeLibrary(relativeState).found) << relative;
-    EXPECT_TRUE(relativeState.runtimeLibrary.isEmpty()) << relative;
+    EXPECT_TRUE(relativeState.runtimeLibraryPath.isEmpty()) << relative;
     EXPECT_TRUE(relativeState.javaHome.isEmpty()) << relative;
   }
 
@@ -286,7 +286,7 @@ TEST_F(Discovery, NewPathPutsRuntimeHomeAndCurrentDirectoryFirst) {
     EXPECT_EQ(runtimeDir + sep + home + sep + first + sep + dirSep + "Second", path());
   }
   EXPECT_EQ(IString(home.c_str()), state.javaHome);
-  EXPECT_EQ(IString(libraryPath.c_str()), state.runtimeLibrary);
+  EXPECT_EQ(IString(libraryPath.c_str()), state.runtimeLibraryPath);
 }
 
 TEST(PlatformFacts, AbsolutePathsNameOnePlaceWhateverTheCurrentDirectory) {
@@ -389,7 +389,7 @@ TEST_F(Discovery, MarkerOnPathStandsInForTheRegistry) {
   }
   EXPECT_TRUE(state.javaHome.isEmpty());
   // The runtime library is then found by its name, along PATH.
-  EXPECT_TRUE(state.runtimeLibrary.isEmpty());
+  EXPECT_TRUE(state.runtimeLibraryPath.isEmpty());
 
   // Without the marker nothing is found and PATH stays as it was.
   setPath("plain" + std::string(1, sep) + "Path");
@@ -446,7 +446,7 @@ TEST_F(Discovery, RegistryThatOthersMayChangeEndsTheSetUp) {
   EXPECT_EQ(EnvironmentOutcome::ended, result.outcome);
   EXPECT_EQ(EnvironmentResult::registryRefused, result.failure);
   EXPECT_EQ("/old", path());
-  EXPECT_TRUE(state.runtimeLibrary.isEmpty());
+  EXPECT_TRUE(state.runtimeLibraryPath.isEmpty());
   const std::string why = IRegistry::refusal().c_str();
   EXPECT_NE(std::string::npos, why.find(registryFile_)) << why;
   EXPECT_NE(std::string::npos, why.find("may write it")) << why;
