@@ -71,11 +71,16 @@ start() {
   pid=$!
 }
 
-# The box with that title shows exactly these lines; OK is pressed.
+# The box with that title shows exactly these lines; OK is pressed. False when there is no such
+# box, so that a start gone wrong is not waited for box after box.
 expect_box() { # TITLE LINES
   local got
-  got=$("$rig/boxdriver" wait --title "$1" --timeout 60)
+  got=$("$rig/boxdriver" wait --title "$1" --timeout 30)
   [ "$got" = "$2" ] || { sleep 1; got=$("$rig/boxdriver" wait --title "$1" --timeout 5); }
+  if [ -z "$got" ]; then
+    fail "no box '$1'; windows: $("$rig/boxdriver" list 2>&1 | tr '\n' ' ')"
+    return 1
+  fi
   [ "$got" = "$2" ] || fail "box '$1' shows:"$'\n'"$got"$'\n'"expected:"$'\n'"$2"
   "$rig/boxdriver" press --title "$1" --button OK >/dev/null 2>&1 || fail "could not press OK on '$1'"
 }
@@ -83,20 +88,24 @@ bridge_boxes() {
   expect_box "Quillet - Tessaran" "title: Quillet - Tessaran
 icon: error
 text: Unable to load Lanyard.DLL. Either missing or corrupt
-button: OK (default)"
+button: OK (default)" &&
   expect_box "Quillet Error - unable to start #3" "title: Quillet Error - unable to start #3
 icon: error
 text: The Java application cannot be started: Lanyard.DLL is missing or corrupt.
 button: OK (default)"
 }
 
-# quillet ends within 60 seconds with STATUS, and the planted library was never loaded.
+# quillet ends within 30 seconds with STATUS, and the planted library was never loaded. A box
+# that was not expected is answered, so that the next case starts clean.
 expect_end() { # STATUS
   local i status=0
-  for i in $(seq 600); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  for i in $(seq 300); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
   if kill -0 "$pid" 2>/dev/null; then
     fail "quillet did not end; windows: $("$rig/boxdriver" list 2>&1 | tr '\n' ' ')"
+    for i in 1 2 3; do "$rig/boxdriver" press --button OK --timeout 2 >/dev/null 2>&1; done
+    sleep 2
     kill "$pid" 2>/dev/null
+    [ "$platform" = win ] && "$rig/wine-run" taskkill /f /im quillet.exe >/dev/null 2>&1
   fi
   wait "$pid" || status=$?
   [ "$status" = "$1" ] || fail "exit status $status, expected $1; stderr: $(head -c 1500 "$work/err")"
