@@ -44,8 +44,7 @@ else
   bridge_file=liblanyard.so program=quillet
 fi
 install() { # DIR BRIDGE ("-" for none)
-  mkdir -p "$1"
-  cp "$QUILLET" "$(dirname "$QUILLET")/KORBMSGS.MSG" "$1/"
+  copy_quillet "$1"
   [ "$2" = - ] || cp "$2" "$1/$bridge_file"
 }
 install "$work/app" "$LANYARD"
