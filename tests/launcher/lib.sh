@@ -50,3 +50,7 @@ install_in_process() {
     test_dir=$run
   fi
 }
+
+# The steps of a start with QUILLET_TRACE set, in their order, on one line: from quillet's
+# standard error (or wherever it went) in FILE.
+trace_steps() { tr -d '\r' <"$1" | sed -n 's/^quillet-trace: \([^ ]*\) .*/\1/p' | paste -sd' '; }
