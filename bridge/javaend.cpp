@@ -1,7 +1,9 @@
-// The end of the launcher's application, as java ends one: its escaped exception described,
-// and the process ended with java's status once the application has no non-daemon thread left.
+// The VM's end: the launcher's application ends as java ends one (its escaped exception
+// described, and the process ended with java's status once the application has no non-daemon
+// thread left), and a caller's DestroyJVM.
 #include <thread>
 
+#include "lanyard.hpp"
 #include "lanyardstate.hpp"
 
 namespace lanyard {
@@ -47,3 +49,10 @@ void endWithApplication(ThreadEnv& thread) {
 }
 
 } // namespace lanyard
+
+std::int32_t LANYARD_STDCALL DestroyJVM() {
+  // Only the call that takes the VM out of running destroys it. Before the VM exists, after it
+  // was destroyed, and once the application's end has it (it is destroying it, or will), the
+  // answer is the runtime's error code, with no call into the VM.
+  return lanyard::destroyRunningVM();
+}

@@ -5,6 +5,7 @@
 #include <jni.h>
 
 #include <atomic>
+#include <cstdint>
 #include <exception>
 
 #include "iexcept.hpp"
@@ -36,6 +37,10 @@ extern std::atomic<IWindow*> rtnPtr;
 
 // Takes the VM from running to next; true for the one caller that did.
 bool leaveRunning(VMState next) noexcept;
+
+// Destroys the VM when it is running, and gives the runtime's answer; JNI_ERR, with no call into
+// the VM, before it exists, after it was destroyed, and once the application's end has it.
+std::int32_t destroyRunningVM() noexcept;
 
 // The calling thread's JNI environment for the length of one entry point's work. An
 // environment belongs to its thread, so each call asks the VM for its own. A thread that is not

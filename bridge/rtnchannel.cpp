@@ -1,4 +1,4 @@
-// The return-code channel from the Java application to the hosting window, and shutdown.
+// The return-code channel from the Java application to the hosting window.
 #include "iwindow.hpp"
 #include "lanyard.hpp"
 #include "lanyardstate.hpp"
@@ -42,15 +42,4 @@ extern "C" JNIEXPORT void JNICALL Java_com_obel_dorntools_quillet_CReturn_setRC(
   } catch (...) {
     throwToJava(callerEnv, text::postFailureFallback);
   }
-}
-
-std::int32_t LANYARD_STDCALL DestroyJVM() {
-  // Only the call that takes the VM out of running destroys it. Before the VM exists, after it
-  // was destroyed, and once the application's end has it (it is destroying it, or will), the
-  // answer is the runtime's error code, with no call into the VM.
-  if (!leaveRunning(VMState::destroyed))
-    return JNI_ERR;
-  // A thread that is not attached has nothing pending; the runtime attaches it to destroy.
-  describePendingException(attachedEnv());
-  return jvm->DestroyJavaVM();
 }
