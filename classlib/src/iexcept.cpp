@@ -1,5 +1,4 @@
-// IException and its class tree: texts, locations, severity and group; throw locations; and the
-// collection classes' throwIt.
+// IException and its class tree: texts, locations, severity and group; and throw locations.
 #include "iexcept.hpp"
 
 #include "iexcept_platform.hpp"
@@ -116,11 +115,6 @@ IException& IException::addLocation(const IThrowLocation& loc) {
 
 const char* IException::name() const noexcept { return "IException"; }
 
-IException& IException::writeToLog() {
-  logger()->logException(*this);
-  return *this;
-}
-
 void IException::terminate() {
   if (std::terminate_handler handler = std::get_terminate())
     handler();
@@ -202,70 +196,17 @@ IEXCEPTION_CLASS_BODY(IOutOfCollectionMemory)
 IEXCEPTION_CLASS_BODY(IOutOfSystemResource)
 IEXCEPTION_CLASS_BODY(IOutOfWindowResource)
 
-namespace {
-
-const char* builtInCollectionText(unsigned long messageNumber) {
-  static const char* const texts[] = {
-      "child already exists",                // 370
-      "collection is empty",                 // 371
-      "cursor not contained in collection",  // 372
-      "cursor not for given collection",     // 373
-      "cursor not for this collection",      // 374
-      "identical collection",                // 375
-      "invalid cursor",                      // 376
-      "invalid position",                    // 377
-      "invalid replacement",                 // 378
-      "key already exists",                  // 379
-      "key not contained",                   // 380
-      "collection is unbounded",             // 381
-      "out of collection memory",            // 382
-      "root already exists",                 // 383
-      "cyclic child attachment",             // 384
-  };
-  if (messageNumber >= 370 && messageNumber <= 384)
-    return texts[messageNumber - 370];
-  return "unknown exception text";
-}
-
-template <class E>
-[[noreturn]] void throwPrecondition(unsigned long messageNumber, const char* fileName,
-                                    unsigned long lineNumber, const IThrowLocation& self) {
-  char text[iexc::catalogTextSize];
-  if (!iexc::catalogTextFrom("korbmsgs.msg", messageNumber, nullptr, 0, text, sizeof text))
-    std::snprintf(text, sizeof text, "%s", builtInCollectionText(messageNumber));
-  E e(text, 0, IException::unrecoverable);
-  if (e.textCount() == 0) // the text could not be copied
-    e.setText("unknown exception text");
-  e.addLocation(IThrowLocation(fileName, nullptr, lineNumber));
-  e.writeToLog();
-  e.addLocation(self);
-  e.writeToLog();
-  throw e;
-}
-
-} // namespace
-
-#define IPRECONDITION_CLASS_BODY(child)                                                      \
-  IEXCEPTION_CLASS_BODY(child)                                                               \
-  void child::throwIt(unsigned long messageNumber, const char* fileName,                     \
-                      unsigned long lineNumber) {                                            \
-    throwPrecondition<child>(                                                                \
-        messageNumber, fileName, lineNumber,                                                 \
-        IThrowLocation("iexc", #child "::throwIt(unsigned long,const char*,unsigned long)",  \
-                       __LINE__));                                                           \
-  }
-
-IPRECONDITION_CLASS_BODY(IPreconditionViolation)
-IPRECONDITION_CLASS_BODY(IFullException)
-IPRECONDITION_CLASS_BODY(IEmptyException)
-IPRECONDITION_CLASS_BODY(INotEmptyException)
-IPRECONDITION_CLASS_BODY(INotBoundedException)
-IPRECONDITION_CLASS_BODY(ICursorInvalidException)
-IPRECONDITION_CLASS_BODY(IPositionInvalidException)
-IPRECONDITION_CLASS_BODY(INotContainsKeyException)
-IPRECONDITION_CLASS_BODY(IKeyAlreadyExistsException)
-IPRECONDITION_CLASS_BODY(IRootAlreadyExistsException)
-IPRECONDITION_CLASS_BODY(IChildAlreadyExistsException)
-IPRECONDITION_CLASS_BODY(IIdenticalCollectionException)
-IPRECONDITION_CLASS_BODY(IInvalidReplacementException)
-IPRECONDITION_CLASS_BODY(ICyclicAttachException)
+IEXCEPTION_CLASS_BODY(IPreconditionViolation)
+IEXCEPTION_CLASS_BODY(IFullException)
+IEXCEPTION_CLASS_BODY(IEmptyException)
+IEXCEPTION_CLASS_BODY(INotEmptyException)
+IEXCEPTION_CLASS_BODY(INotBoundedException)
+IEXCEPTION_CLASS_BODY(ICursorInvalidException)
+IEXCEPTION_CLASS_BODY(IPositionInvalidException)
+IEXCEPTION_CLASS_BODY(INotContainsKeyException)
+IEXCEPTION_CLASS_BODY(IKeyAlreadyExistsException)
+IEXCEPTION_CLASS_BODY(IRootAlreadyExistsException)
+IEXCEPTION_CLASS_BODY(IChildAlreadyExistsException)
+IEXCEPTION_CLASS_BODY(IIdenticalCollectionException)
+IEXCEPTION_CLASS_BODY(IInvalidReplacementException)
+IEXCEPTION_CLASS_BODY(ICyclicAttachException)

@@ -101,6 +101,11 @@ IExceptionLogger& IExceptionLogger::logException(const IException& e) {
   return *this;
 }
 
+IException& IException::writeToLog() {
+  logger()->logException(*this);
+  return *this;
+}
+
 IExceptionLogger* IException::logger() { return programLogger ? programLogger : &defaultLogger(); }
 
 IExceptionLogger* IException::setLogger(IExceptionLogger* newLogger) {

@@ -1,5 +1,6 @@
 // The class library's raise operations: each builds its exception, sets its group and location,
-// writes it to the log and throws it; and the thread's last platform error.
+// writes it to the log and throws it; the collection classes' throwIt; and the thread's last
+// platform error.
 #include "iexcept.hpp"
 
 #include "iexcept_platform.hpp"
@@ -129,3 +130,72 @@ void raiseSystemError(unsigned long errorCode, const char* callName,
                 [&](IException& e) { composeCallText(e, callName, message); });
   raiseOfType(type, message, errorCode, severity, IEXC_GROUP_SYSTEM, location, noComposition);
 }
+
+// The collection classes' throwIt: the text from the collection catalog (or the built-in one),
+// logged with the caller's place and again with throwIt's own.
+namespace {
+
+const char* builtInCollectionText(unsigned long messageNumber) {
+  static const char* const texts[] = {
+      "child already exists",                // 370
+      "collection is empty",                 // 371
+      "cursor not contained in collection",  // 372
+      "cursor not for given collection",     // 373
+      "cursor not for this collection",      // 374
+      "identical collection",                // 375
+      "invalid cursor",                      // 376
+      "invalid position",                    // 377
+      "invalid replacement",                 // 378
+      "key already exists",                  // 379
+      "key not contained",                   // 380
+      "collection is unbounded",             // 381
+      "out of collection memory",            // 382
+      "root already exists",                 // 383
+      "cyclic child attachment",             // 384
+  };
+  if (messageNumber >= 370 && messageNumber <= 384)
+    return texts[messageNumber - 370];
+  return "unknown exception text";
+}
+
+template <class E>
+[[noreturn]] void throwPrecondition(unsigned long messageNumber, const char* fileName,
+                                    unsigned long lineNumber, const IThrowLocation& self) {
+  char text[iexc::catalogTextSize];
+  if (!iexc::catalogTextFrom("korbmsgs.msg", messageNumber, nullptr, 0, text, sizeof text))
+    std::snprintf(text, sizeof text, "%s", builtInCollectionText(messageNumber));
+  E e(text, 0, IException::unrecoverable);
+  if (e.textCount() == 0) // the text could not be copied
+    e.setText("unknown exception text");
+  e.addLocation(IThrowLocation(fileName, nullptr, lineNumber));
+  e.writeToLog();
+  e.addLocation(self);
+  e.writeToLog();
+  throw e;
+}
+
+} // namespace
+
+#define IPRECONDITION_THROW_IT(child)                                                        \
+  void child::throwIt(unsigned long messageNumber, const char* fileName,                     \
+                      unsigned long lineNumber) {                                            \
+    throwPrecondition<child>(                                                                \
+        messageNumber, fileName, lineNumber,                                                 \
+        IThrowLocation("iexc", #child "::throwIt(unsigned long,const char*,unsigned long)",  \
+                       __LINE__));                                                           \
+  }
+
+IPRECONDITION_THROW_IT(IPreconditionViolation)
+IPRECONDITION_THROW_IT(IFullException)
+IPRECONDITION_THROW_IT(IEmptyException)
+IPRECONDITION_THROW_IT(INotEmptyException)
+IPRECONDITION_THROW_IT(INotBoundedException)
+IPRECONDITION_THROW_IT(ICursorInvalidException)
+IPRECONDITION_THROW_IT(IPositionInvalidException)
+IPRECONDITION_THROW_IT(INotContainsKeyException)
+IPRECONDITION_THROW_IT(IKeyAlreadyExistsException)
+IPRECONDITION_THROW_IT(IRootAlreadyExistsException)
+IPRECONDITION_THROW_IT(IChildAlreadyExistsException)
+IPRECONDITION_THROW_IT(IIdenticalCollectionException)
+IPRECONDITION_THROW_IT(IInvalidReplacementException)
+IPRECONDITION_THROW_IT(ICyclicAttachException)
