@@ -51,6 +51,11 @@ function(quillet_test_environment test)
       "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
       "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/rig/lsan.supp:print_suppressions=0")
   endif()
+  if(QUILLET_TSAN)
+    # A race ends the program with a status of its own, whatever the test made of its output.
+    set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT
+      "TSAN_OPTIONS=halt_on_error=1:exitcode=66:second_deadlock_stack=1:suppressions=${CMAKE_SOURCE_DIR}/tests/rig/tsan.supp")
+  endif()
 endfunction()
 
 # One GoogleTest program, run as one test (a Wine start per test case would cost seconds each).

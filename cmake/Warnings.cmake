@@ -8,6 +8,13 @@ if(QUILLET_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 endif()
+if(QUILLET_TSAN)
+  if(QUILLET_SANITIZE OR WIN32)
+    message(FATAL_ERROR "QUILLET_TSAN: Linux only, and not with QUILLET_SANITIZE")
+  endif()
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
 
 if(WIN32)
   # quillet.exe and lanyard.dll must run with system DLLs alone: no libstdc++, libgcc or
