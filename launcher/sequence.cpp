@@ -102,8 +102,11 @@ int runMainSequence(LauncherState& state, int argc, const char* const* argv) {
   }
 
   // The VM is created before the display is measured, so that it exists on every later path.
-  // It takes most of the start: what the window needs is made ready meanwhile. Without a
-  // bridge the application cannot run whatever comes next: that is the cause to end with.
+  // It takes most of the start: what the window needs is made ready meanwhile, on a thread
+  // started here, after PATH was set. That thread's libraries read the environment unlocked, so
+  // it waits until the bridge has set the runtime's library path, the last variable (or until
+  // the window waits for its fonts). Without a bridge the application cannot run whatever
+  // comes next: that is the cause to end with.
   int failure = 0;
   if (!state.externalStart) {
     MainWindow::prepare();
