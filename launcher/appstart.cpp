@@ -40,13 +40,6 @@ void requireBridge(const LauncherState& state) {
   }
 }
 
-// Disabled, hidden and without a task-bar button: only the application's windows are seen.
-void retire(MainWindow& window) {
-  window.disable();
-  window.hide();
-  window.removeFromTaskBar();
-}
-
 } // namespace
 
 bool startInProcess(MainWindow& window, LauncherState& state) {
@@ -76,7 +69,7 @@ bool startInProcess(MainWindow& window, LauncherState& state) {
   }
 
   window.clearBusy();
-  retire(window);
+  window.retire();
   window.setFocus();
   return started;
 }
@@ -93,7 +86,7 @@ void startExternally(MainWindow& window, LauncherState& state) {
   IProcess::sleep(pauseBeforeExec);
   // Out of the way before java runs: on Windows quillet waits for it (its status becomes
   // quillet's), and its window must not stand there meanwhile.
-  retire(window);
+  window.retire();
   IProcess::replaceWith(state.javaHome, arguments);
 
   // Only a failed start comes back here. Its streams are gone, so the status tells.

@@ -1,5 +1,5 @@
-// Starting the Java application from the main window: in this process through the bridge, or
-// by replacing the process with the runtime's java.
+// Starting the Java application from the shown main window: in this process through the bridge,
+// or by replacing the process with the runtime's java.
 #ifndef APPSTART_HPP
 #define APPSTART_HPP
 

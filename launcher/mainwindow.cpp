@@ -1,11 +1,9 @@
-// The main window: construction in its order, the information panel, placement, and the busy
-// state of the status line.
+// The main window: construction in its order, the information panel and the table of its lines,
+// placement, and the busy state of the status line.
 #include "mainwindow.hpp"
 
-#include "appstart.hpp"
 #include "iprepare.hpp"
 #include "iresource.hpp"
-#include "launcherstate.hpp"
 #include "messages.hpp"
 #include "placement.hpp"
 #include "trace.hpp"
@@ -16,6 +14,10 @@ namespace {
 const unsigned long clientCanvasId = 1225, pictureCanvasId = 1530, textLineId = 1530,
                     pictureId = 1450;
 const unsigned long pictureBitmap = 1004, iconId = 1008, versionString = 6403;
+
+// The panel stands in column 2 of the client canvas, the picture at its foot; the empty rows 1,
+// 9 and 11 space its groups, and the margins and the picture's row take any room left.
+const unsigned long panelColumn = 2, pictureRow = 12;
 
 // The maker's name stands at the left like a letterhead; the other lines are centred.
 const IStaticText::Alignment makerAlignment = IStaticText::centerLeft;
@@ -39,13 +41,50 @@ struct PanelFonts {
   }
 };
 
+// Adds text, to be drawn in font, to the preparation's needs: one use per font, so that each
+// font is opened once.
+void addFontUse(IPreparation::Needs& needs, const IFont& font, const IString& text) {
+  for (IPreparation::FontUse& use : needs.fonts)
+    if (use.font == font) {
+      use.texts.push_back(text);
+      return;
+    }
+  needs.fonts.push_back({font, {text}});
+}
+
 // The frame keeps its size, and its accelerator table is loaded with it.
 IFrameWindow::Style frameStyle() { return IFrameWindow::defaultStyle() | IFrameWindow::accelerator; }
 
 } // namespace
 
-MainWindow::MainWindow(unsigned long windowId, LauncherState& state, const IFrameWindow::Style&)
-    : IFrameWindow(windowId, frameStyle()), ICommandHandler(), state_(state), profile_(),
+struct MainWindow::PanelLine {
+  IStaticText MainWindow::*control;
+  IFont PanelFonts::*font;
+  const char* text;       // the product's own text; null for the string resource below
+  unsigned long stringId; // the version line's text, which the build writes into the resources
+  unsigned long row;      // in the panel's column
+  IStaticText::Alignment alignment;
+
+  IString textToShow() const {
+    return text != nullptr ? IString(text) : IResourceLibrary().loadString(stringId);
+  }
+};
+
+// The panel from top to bottom, which is also the order in which its controls are made.
+const MainWindow::PanelLine MainWindow::panelLines[] = {
+    {&MainWindow::makerLine_, &PanelFonts::line, QuilletText::maker, 0, 2, makerAlignment},
+    {&MainWindow::familyLine_, &PanelFonts::line, QuilletText::family, 0, 3, lineAlignment},
+    {&MainWindow::productLine_, &PanelFonts::product, QuilletText::product, 0, 4, lineAlignment},
+    {&MainWindow::longTitleLine_, &PanelFonts::longTitle, QuilletText::longTitle, 0, 5,
+     lineAlignment},
+    {&MainWindow::versionLine_, &PanelFonts::line, nullptr, versionString, 6, lineAlignment},
+    {&MainWindow::copyrightLine_, &PanelFonts::line, QuilletText::copyright, 0, 7, lineAlignment},
+    {&MainWindow::emailLine_, &PanelFonts::line, QuilletText::supportEmail, 0, 8, lineAlignment},
+    {&MainWindow::webLine_, &PanelFonts::line, QuilletText::webSite, 0, 10, lineAlignment},
+};
+
+MainWindow::MainWindow(unsigned long windowId)
+    : IFrameWindow(windowId, frameStyle()), ICommandHandler(), profile_(),
       title_(this, QuilletText::longTitle),
       clientCanvas_(clientCanvasId, this, this),
       pictureCanvas_(pictureCanvasId, &clientCanvas_, &clientCanvas_),
@@ -69,12 +108,6 @@ MainWindow::MainWindow(unsigned long windowId, LauncherState& state, const IFram
   busyPointer_ = IResourceLibrary().loadIcon(iconId, true);
   statusLine_.setText("");
   place();
-  show();
-  traceStep("window-shown");
-  if (state_.externalStart)
-    startExternally(*this, state_);
-  else
-    hostsApplication_ = startInProcess(*this, state_);
 }
 
 MainWindow::~MainWindow() { stopHandlingEventsFor(this); }
@@ -87,15 +120,10 @@ void MainWindow::prepare() {
     DisplayProfile profile;
     profile.measure(IWindow::desktopWindow()->handle());
     PanelFonts fonts(profile);
-    IString version = IResourceLibrary().loadString(versionString);
     // The controls measure with the library's default font until they are given theirs.
-    needs.fonts = {{IFont(), {}},
-                   {fonts.status, {QuilletText::busy}},
-                   {fonts.line, {QuilletText::maker, QuilletText::family, version,
-                                 QuilletText::copyright, QuilletText::supportEmail,
-                                 QuilletText::webSite}},
-                   {fonts.longTitle, {QuilletText::longTitle}},
-                   {fonts.product, {QuilletText::product}}};
+    needs.fonts = {{IFont(), {}}, {fonts.status, {QuilletText::busy}}};
+    for (const PanelLine& line : panelLines)
+      addFontUse(needs, fonts.*line.font, line.textToShow());
     needs.bitmaps = {IResourceLibrary().loadBitmap(pictureBitmap)};
     return needs;
   });
@@ -107,40 +135,19 @@ void MainWindow::buildPanel() {
   statusLine_.setFont(fonts.status);
   clientCanvas_.setFont(fonts.canvas);
 
-  makerLine_.setText(QuilletText::maker);
-  familyLine_.setText(QuilletText::family);
-  versionLine_.setText(versionString);
-  copyrightLine_.setText(QuilletText::copyright);
-  emailLine_.setText(QuilletText::supportEmail);
-  webLine_.setText(QuilletText::webSite);
-  for (IStaticText* line : {&makerLine_, &familyLine_, &versionLine_, &copyrightLine_, &emailLine_, &webLine_})
-    line->setFont(fonts.line);
-  longTitleLine_.setText(QuilletText::longTitle);
-  longTitleLine_.setFont(fonts.longTitle);
-  productLine_.setText(QuilletText::product);
-  productLine_.setFont(fonts.product);
-
-  makerLine_.setAlignment(makerAlignment);
-  for (IStaticText* line : {&familyLine_, &productLine_, &longTitleLine_, &versionLine_,
-                            &copyrightLine_, &emailLine_, &webLine_})
-    line->setAlignment(lineAlignment);
-
-  // Column 2 holds the panel; the empty rows 1, 9 and 11 space its groups, and the margins and
-  // the picture's row take any room left.
-  clientCanvas_.addToCell(&makerLine_, 2, 2)
-      .addToCell(&familyLine_, 2, 3)
-      .addToCell(&productLine_, 2, 4)
-      .addToCell(&longTitleLine_, 2, 5)
-      .addToCell(&versionLine_, 2, 6)
-      .addToCell(&copyrightLine_, 2, 7)
-      .addToCell(&emailLine_, 2, 8)
-      .addToCell(&webLine_, 2, 10)
-      .addToCell(&pictureCanvas_, 2, 12);
+  for (const PanelLine& line : panelLines) {
+    IStaticText& control = this->*line.control;
+    control.setText(line.textToShow());
+    control.setFont(fonts.*line.font);
+    control.setAlignment(line.alignment);
+    clientCanvas_.addToCell(&control, panelColumn, line.row);
+  }
+  clientCanvas_.addToCell(&pictureCanvas_, panelColumn, pictureRow);
   long cellWidth = clientCanvas_.defaultCell().width();
-  clientCanvas_.setColumnWidth(1, cellWidth, true)
-      .setColumnWidth(2, cellWidth)
-      .setColumnWidth(3, cellWidth, true)
-      .setRowHeight(12, 0, true);
+  clientCanvas_.setColumnWidth(panelColumn - 1, cellWidth, true)
+      .setColumnWidth(panelColumn, cellWidth)
+      .setColumnWidth(panelColumn + 1, cellWidth, true)
+      .setRowHeight(pictureRow, 0, true);
   pictureCanvas_.addToCell(&picture_, 7, 5);
 }
 
@@ -166,6 +173,12 @@ void MainWindow::clearBusy() {
   statusLine_.setBackgroundColor(IColor::white());
   setMousePointer(IPointerHandle());
   refresh(true);
+}
+
+void MainWindow::retire() {
+  disable();
+  hide();
+  removeFromTaskBar();
 }
 
 bool MainWindow::command(ICommandEvent&) { return false; }

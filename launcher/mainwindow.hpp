@@ -1,6 +1,5 @@
 // The launcher's main window: a splash frame with the information panel and the status line,
-// which is its own command handler and starts the Java application as the last step of its
-// construction.
+// which is its own command handler.
 #ifndef MAINWINDOW_HPP
 #define MAINWINDOW_HPP
 
@@ -12,15 +11,11 @@
 #include "istatictext.hpp"
 #include "ititle.hpp"
 
-struct LauncherState;
-
 class MainWindow : public IFrameWindow, public ICommandHandler {
 public:
-  // Builds, lays out, places and shows the window, then starts the Java application (in this
-  // process, or by replacing the process with the runtime's java). The frame style asked for is
-  // not used: the window is always a splash of fixed size.
-  MainWindow(unsigned long windowId, LauncherState& state,
-             const IFrameWindow::Style& style = IFrameWindow::defaultStyle());
+  // Builds the window with its panel and places it at the desktop's middle, hidden: the main
+  // sequence shows it and starts the application from it. Always a splash of fixed size.
+  explicit MainWindow(unsigned long windowId);
   ~MainWindow() override;
 
   // Has the class library open the fonts of the panel and the status line for this display,
@@ -34,9 +29,9 @@ public:
   void showBusy();
   // The status line goes blank (one blank, dark gray on white) and the default pointer returns.
   void clearBusy();
-
-  // Whether the application runs in this process, so that the event loop must keep it alive.
-  bool hostsApplication() const noexcept { return hostsApplication_; }
+  // Disabled, hidden and without a task-bar button: once the application has been started,
+  // only its own windows are seen.
+  void retire();
 
 protected:
   // Every command and system command is left to the default processing: the return-code event
@@ -45,10 +40,15 @@ protected:
   bool systemCommand(ICommandEvent& event) override;
 
 private:
+  // One line of the information panel: its control, font, text and cell. The one table of
+  // them (in the source) builds the panel and names what prepare makes ready, so that the two
+  // cannot drift apart.
+  struct PanelLine;
+  static const PanelLine panelLines[];
+
   void buildPanel();
   void place();
 
-  LauncherState& state_;
   DisplayProfile profile_;
   ITitle title_;
   IMultiCellCanvas clientCanvas_;
@@ -58,7 +58,6 @@ private:
       emailLine_, webLine_;
   IBitmapControl picture_;
   IPointerHandle busyPointer_;
-  bool hostsApplication_ = false;
 };
 
 #endif

@@ -1,8 +1,10 @@
-// The launcher's main sequence, in its order: switch, environment, bridge, display.
+// The launcher's main sequence, in its order: switch, environment, bridge, display, window,
+// application start, event loop.
 #include "sequence.hpp"
 
 #include <cstring>
 
+#include "appstart.hpp"
 #include "bridgestart.hpp"
 #include "discovery.hpp"
 #include "exitstatus.hpp"
@@ -47,20 +49,21 @@ int checkDisplay(LauncherState& state) {
   return 0;
 }
 
-// Builds the main window, whose construction starts the application (on the external route it
-// does not return), and runs the event loop while the application lives in this process; a
-// start that did not run the application has nothing to keep alive. The window goes when the
-// loop ends. While the application runs, the process ends with it (the bridge sees to that):
-// an end here means the application could not be started, or the loop failed under it.
-int showMainWindow(LauncherState& state) {
-  MainWindow window(mainWindowId, state);
-  if (!window.hostsApplication())
-    return statusOf(ExitStatus::bridgeUnusable);
+// A failure of the class library under the window: told, with the status to end with.
+int tellWindowFailure(LauncherState& state, IException& exception) {
+  state.messageBox.setTitle(QuilletText::titleTessaranError);
+  state.messageBox.show(exception);
+  return statusOf(ExitStatus::windowFailed);
+}
+
+// Runs the event loop, which keeps the process alive while the application lives in it; the
+// process then ends with the application (the bridge sees to that). An end here means that the
+// loop failed under it.
+int runEventLoop(LauncherState& state) {
   try {
     IApplication::current().run();
   } catch (IException& exception) {
-    state.messageBox.setTitle(QuilletText::titleTessaranError);
-    state.messageBox.show(exception);
+    return tellWindowFailure(state, exception);
   }
   return statusOf(ExitStatus::windowFailed);
 }
@@ -110,13 +113,22 @@ int runMainSequence(LauncherState& state, int argc, const char* const* argv) {
   if (int status = checkDisplay(state)) return failure != 0 ? failure : status;
   traceStep("display");
 
-  // A failure of the class library while the window is built (a resource that is missing, a
-  // window the platform refuses) is told as a failure of the loop is, and the launcher ends.
+  // The window lives until the sequence ends, which only a start that did not run the
+  // application or a failed event loop lets it do. A failure of the class library while the
+  // window is built or shown (a resource that is missing, a window the platform refuses) is
+  // told as a failure of the loop is, once the window is gone.
   try {
-    return showMainWindow(state);
+    MainWindow window(mainWindowId);
+    window.show();
+    traceStep("window-shown");
+    // On the external route the runtime's java takes the process's place: no return.
+    if (state.externalStart)
+      startExternally(window, state);
+    // A start that did not run the application has nothing to keep alive.
+    if (!startInProcess(window, state))
+      return statusOf(ExitStatus::bridgeUnusable);
+    return runEventLoop(state);
   } catch (IException& exception) {
-    state.messageBox.setTitle(QuilletText::titleTessaranError);
-    state.messageBox.show(exception);
-    return statusOf(ExitStatus::windowFailed);
+    return tellWindowFailure(state, exception);
   }
 }

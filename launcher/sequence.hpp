@@ -1,4 +1,5 @@
-// The launcher's main sequence: the switch, the environment, the bridge and the display check.
+// The launcher's main sequence: the switch, the environment, the bridge, the display check, the
+// main window, the application start and the event loop.
 #ifndef SEQUENCE_HPP
 #define SEQUENCE_HPP
 

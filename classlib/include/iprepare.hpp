@@ -22,13 +22,17 @@ public:
     std::vector<IBitmapHandle> bitmaps; // put on the display
   };
 
-  // Starts making needs ready; the window then finds its fonts opened, their glyphs loaded and
-  // its pictures on the display. needs is called on the library's thread: measuring the display
-  // that the fonts are for waits on the display's server, and decoding a picture takes its
-  // time, neither of which the program need wait for. Where the platform gains nothing by it,
-  // this does nothing. Any other use of fonts in the process waits until the preparation has
-  // ended. What cannot be made ready (needs throws, a font does not open) is left for its first
-  // use: preparing never fails. Only the first call counts.
+  // Starts a thread that makes needs ready; the window then finds its fonts opened, their
+  // glyphs loaded and its pictures on the display. needs is called on that thread: measuring
+  // the display that the fonts are for waits on the display's server, and decoding a picture
+  // takes its time, neither of which the program need wait for. Where the platform gains
+  // nothing by it, or there is no display, this does nothing. Call it where the environment is
+  // final for the program's part: the thread's libraries read the environment, and it starts
+  // reading only once the last variable is set (the library path mirrored for a runtime), or
+  // once the program waits for its fonts. Any other use of fonts in the process waits until the
+  // preparation has ended, and a use before it starts means there is none. What cannot be made
+  // ready (needs throws, a font does not open) is left for its first use: preparing never
+  // fails. Only the first call counts.
   static void start(std::function<Needs()> needs);
 };
 

@@ -8,12 +8,13 @@
 #include <string_view>
 
 #include "iregistry.hpp"
+#include "iregistrydecode.hpp"
 #include "iregistrynames.hpp"
 
 namespace {
 
+using namespace IRegistryDecode;
 using namespace IRegistryNames;
-
 
 const std::string_view headerVersion5 = "Windows Registry Editor Version 5.00";
 const std::string_view headerVersion4 = "REGEDIT4";
@@ -22,92 +23,9 @@ bool startsWithNoCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && sameName(text.data(), prefix.data(), prefix.size());
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view trimmed(std::string_view s) {
-  std::size_t b = 0, e = s.size();
-  while (b < e && isBlank(s[b])) ++b;
-  while (e > b && isBlank(s[e - 1])) --e;
-  return s.substr(b, e - b);
-}
-
 // Hand-written files comment with '#' as often as with the format's own ';'.
 bool isComment(std::string_view trimmedLine) {
   return !trimmedLine.empty() && (trimmedLine[0] == ';' || trimmedLine[0] == '#');
-}
-
-// What may follow a complete value on its line: nothing, or a comment.
-bool endsTheValue(std::string_view rest) {
-  rest = trimmed(rest);
-  return rest.empty() || rest[0] == ';';
-}
-
-int hexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  c = lower(c);
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
-void appendUtf8(std::string& out, std::uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
-// UTF-16LE to the narrow (UTF-8) form, as a narrow-character registry read converts string
-// data, appended to out; an unpaired surrogate becomes U+FFFD, a trailing odd byte is dropped.
-void appendNarrow(std::string& out, const char* bytes, std::size_t size) {
-  std::size_t n = size / 2;
-  auto unit = [&](std::size_t i) {
-    return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[2 * i])) |
-           (static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[2 * i + 1])) << 8);
-  };
-  for (std::size_t i = 0; i < n; ++i) {
-    std::uint32_t u = unit(i);
-    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < n && unit(i + 1) >= 0xDC00 && unit(i + 1) <= 0xDFFF) {
-      u = 0x10000 + ((u - 0xD800) << 10) + (unit(i + 1) - 0xDC00);
-      ++i;
-    } else if (u >= 0xD800 && u <= 0xDFFF) {
-      u = 0xFFFD;
-    }
-    appendUtf8(out, u);
-  }
-}
-
-// The file's text in UTF-8. The registry editor writes version 5 files in UTF-16LE with a
-// byte order mark; a file that lost its mark still shows the encoding in its first
-// character, which is ASCII in any registry file (a header letter, a blank or a line end).
-std::string decodedText(std::string bytes) {
-  const unsigned char* b = reinterpret_cast<const unsigned char*>(bytes.data());
-  std::size_t skip = 0;
-  bool wide = false;
-  if (bytes.size() >= 2 && b[0] == 0xFF && b[1] == 0xFE) {
-    wide = true;
-    skip = 2;
-  } else if (bytes.size() >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) {
-    bytes.erase(0, 3);
-    return bytes;
-  } else if (bytes.size() >= 2 && b[0] != 0 && b[0] < 0x80 && b[1] == 0) {
-    wide = true;
-  }
-  if (!wide) return bytes;
-  std::string text;
-  text.reserve((bytes.size() - skip) / 2 + 16);
-  appendNarrow(text, bytes.data() + skip, bytes.size() - skip);
-  return text;
 }
 
 // The lines of a text, ended by LF, CR LF or a CR alone (as old Macintosh editors write).
@@ -147,35 +65,9 @@ private:
   bool again_ = false;
 };
 
-// A quoted name or text from position at (on the opening quote), appended to out; \\ and \"
-// are the escapes, any other backslash stands for itself. Returns the position after the
-// closing quote, or npos when the quote is not closed.
-std::size_t appendQuoted(std::string_view line, std::size_t at, std::string& out) {
-  std::size_t i = at + 1;
-  while (i < line.size()) {
-    std::size_t stop = line.find_first_of("\\\"", i);
-    if (stop == std::string_view::npos) break;
-    out.append(line.data() + i, stop - i);
-    if (line[stop] == '"') return stop + 1;
-    if (stop + 1 < line.size() && (line[stop + 1] == '\\' || line[stop + 1] == '"')) {
-      out += line[stop + 1];
-      i = stop + 2;
-    } else {
-      out += '\\';
-      i = stop + 1;
-    }
-  }
-  return std::string_view::npos;
-}
-
 // A problem text that names one of the registry's limits, made from the limit itself.
 std::string limitText(const char* before, std::size_t limit, const char* after) {
   return std::string(before) + " " + std::to_string(limit) + " " + after;
-}
-
-bool isStringType(unsigned long type) {
-  return type == IRegistry::typeString || type == IRegistry::typeExpandString ||
-         type == IRegistry::typeMultiString;
 }
 
 // A part of a text for a problem report, cut short when long. Control characters become '?':
@@ -341,7 +233,7 @@ private:
       }
     } else if (startsWithNoCase(data, "dword:")) {
       type = IRegistry::typeDword;
-      fault = dword(data.substr(6), faultDetail);
+      fault = appendDword(data.substr(6), store, faultDetail);
     } else if (startsWithNoCase(data, "hex")) {
       fault = hex(data, type, faultDetail, faultLine);
     } else {
@@ -364,32 +256,6 @@ private:
     file_.setValue(current_, name_, removal, type, mark);
   }
 
-  // Up to eight hex digits, stored as four bytes, least significant first.
-  const char* dword(std::string_view data, std::string_view& detail) {
-    std::size_t end = 0;
-    while (end < data.size() && !isBlank(data[end]) && data[end] != ';') ++end;
-    std::string_view digits = data.substr(0, end);
-    if (!endsTheValue(data.substr(end))) {
-      detail = trimmed(data.substr(end));
-      return "text after the value:";
-    }
-    if (digits.empty()) return "dword value without digits";
-    std::uint32_t v = 0;
-    for (char c : digits) {
-      if (hexDigit(c) < 0) {
-        detail = digits;
-        return "dword value with a character that is not a hex digit:";
-      }
-      v = v * 16 + static_cast<std::uint32_t>(hexDigit(c));
-    }
-    if (digits.size() > 8) {
-      detail = digits;
-      return "dword value of more than 8 hex digits:";
-    }
-    for (int i = 0; i < 4; ++i) file_.store_ += static_cast<char>((v >> (8 * i)) & 0xFF);
-    return nullptr;
-  }
-
   // "hex:" or "hex(TYPE):" and comma-separated bytes; a line that ends in a backslash goes on
   // in the next one. A line that cannot go on a value of bytes (it starts with no hex digit)
   // ends the value as malformed and is read again as a line of its own, so that a stray
@@ -401,23 +267,7 @@ private:
       detail = data;
       return "data neither in quotes nor dword: nor hex:";
     }
-    std::string_view kind = data.substr(3, colon - 3);
-    type = IRegistry::typeBinary;
-    if (!kind.empty()) {
-      std::string_view digits = kind.size() >= 2 && kind.front() == '(' && kind.back() == ')'
-                                    ? kind.substr(1, kind.size() - 2) : std::string_view();
-      bool good = !digits.empty() && digits.size() <= 8;
-      unsigned long t = 0;
-      for (char c : digits) {
-        if (hexDigit(c) < 0) good = false;
-        else t = t * 16 + static_cast<unsigned long>(hexDigit(c));
-      }
-      if (!good) {
-        detail = data.substr(0, colon + 1);
-        return "hex value whose type is not 1 to 8 hex digits in parentheses:";
-      }
-      type = t;
-    }
+    if (const char* fault = hexType(data.substr(0, colon + 1), type, detail)) return fault;
 
     std::string& store = file_.store_;
     const std::size_t start = store.size();
@@ -428,7 +278,7 @@ private:
       part = trimmed(part);
       bool more = !part.empty() && part.back() == '\\';
       if (more) part = trimmed(part.substr(0, part.size() - 1));
-      if (const char* fault = bytes(part, detail)) {
+      if (const char* fault = appendBytes(part, store, detail)) {
         faultLine = lines_.number();
         return fault;
       }
@@ -450,27 +300,6 @@ private:
       wide_.assign(store, start, std::string::npos);
       store.resize(start);
       appendNarrow(store, wide_.data(), wide_.size());
-    }
-    return nullptr;
-  }
-
-  // Comma-separated bytes of one or two hex digits ("41,42, 00"); a trailing comma is allowed.
-  const char* bytes(std::string_view text, std::string_view& detail) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-      std::size_t end = text.find(',', i);
-      if (end == std::string_view::npos) end = text.size();
-      std::string_view item = trimmed(text.substr(i, end - i));
-      if (item.empty() || item.size() > 2 || hexDigit(item[0]) < 0 ||
-          (item.size() == 2 && hexDigit(item[1]) < 0)) {
-        detail = item.empty() ? text : item;
-        return item.size() > 2 ? "hex value with more than two digits in a byte:"
-                               : "hex value with a byte that is not hex digits:";
-      }
-      int v = hexDigit(item[0]);
-      if (item.size() == 2) v = v * 16 + hexDigit(item[1]);
-      file_.store_ += static_cast<char>(v);
-      i = end + 1;
     }
     return nullptr;
   }

@@ -27,6 +27,16 @@ std::string programPath();
 // The current directory as a full path; empty when it cannot be read (it was removed, say).
 std::string currentDirectory();
 
+// The environment is settled once the process sets no more variables for others to read.
+// Libraries that read theirs with plain getenv, outside the lock above (fontconfig and Xft on
+// the preparation thread), read only once it is: a setenv may move the environment from under
+// a concurrent getenv. It is said once, by whoever sets the last variable (the runtime's
+// library path, IPathList::mirrorLibrarySearch) or by a thread that now waits for those
+// libraries' work; saying it again does nothing.
+void settleEnvironment();
+// Returns once the environment is settled.
+void awaitSettledEnvironment();
+
 // The entries of a path list separated by separator, in order; an empty entry stays empty,
 // and an empty list is one empty entry.
 std::vector<std::string> splitPathList(const std::string& list, char separator);

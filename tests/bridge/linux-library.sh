@@ -1,8 +1,9 @@
-# liblanyard.so as the launcher finds it: exactly the nine entry points exported, libjvm.so
-# needed without any RPATH into this machine's JDK, so that it loads only when the runtime's
-# directory is on PATH; loaded and left, it creates no VM and shows nothing; without a VM the
-# entry points refuse or end the process, and never touch a null environment. No VM is created
-# here, so this also runs with the sanitizers.
+# liblanyard.so as the launcher finds it: exactly the nine entry points exported and no copy of
+# the class library inside (it uses the shared one beside it, found through $ORIGIN alone),
+# libjvm.so needed without any search path into this machine's JDK, so that it loads only when
+# the runtime's directory is on PATH; loaded and left, it creates no VM and shows nothing;
+# without a VM the entry points refuse or end the process, and never touch a null environment.
+# No VM is created here, so this also runs with the sanitizers.
 # Usage: linux-library.sh HOST BRIDGE_DIR JDK_HOME
 set -u
 source "$(dirname "$0")/checks.sh"
@@ -21,7 +22,16 @@ cmp -s "$work/expected" "$work/exports" || { fail "exports differ:"; cat "$work/
 last="dynamic section"
 readelf -d "$library" >"$work/dynamic"
 grep -q 'NEEDED.*\[libjvm.so\]' "$work/dynamic" || fail "libjvm.so is not needed"
-! grep -qE 'RPATH|RUNPATH' "$work/dynamic" || { fail "the library carries a search path:"; grep -E 'RPATH|RUNPATH' "$work/dynamic"; }
+grep -q 'NEEDED.*\[libclasslib.so\]' "$work/dynamic" || fail "the shared class library is not needed"
+paths=$(grep -E 'RPATH|RUNPATH' "$work/dynamic" | sed 's/.*\[\(.*\)\]$/\1/')
+[ "$paths" = '$ORIGIN' ] || fail "the library's search path is '$paths', not \$ORIGIN alone"
+# The class library's code lives in libclasslib.so only, once in the process: a few of its
+# functions that no header defines must not be in the bridge.
+nm -C --defined-only "$library" >"$work/defined"
+for f in 'IString::IString(char const\*)' 'IMessageBox::show(' 'IX11::awaitPreparation()' \
+         'IEnvironment::setVariable('; do
+  grep -q " $f" "$work/defined" && fail "the bridge has its own copy of $f"
+done
 
 # Sanitizer builds: loading libjvm.so runs the JVM's static initialisers, whose allocations the
 # leak checker would report; a sanitizer's own finding exits with 23, not with the bridge's 1.

@@ -106,6 +106,14 @@ if [ "$platform" = x11 ]; then
   grep -qx "sigpipe: ignored" "$work/java.log" || fail "java's SIGPIPE: $(grep '^sigpipe' "$work/java.log")"
 fi
 
+begin "/ajs: the window is built and shown, and then java takes quillet's place"
+register "$work/jre"
+QUILLET_TRACE=1 run_ajs
+steps=$(trace_steps "$work/out")
+[ "$steps" = "main environment display window-members window-shown external-start" ] ||
+  fail "the start's steps were: $steps"
+[ "$status" = 5 ] || fail "quillet's status is $status, not java's 5"
+
 # A failed start: no message (its streams are gone), no window, the external start's status.
 expect_failed_start() {
   [ "$status" = 10 ] || fail "status $status, not 10"

@@ -14,12 +14,20 @@ begin() { case=$1; echo "--- $case ($SECONDS s)"; }
 # whatever display is current.)
 windows_path() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
 
+# quillet's program folder without the bridge, as an installer lays it out in DIR: the program,
+# its catalog and, on Linux, the shared class library that it finds beside itself.
+copy_quillet() { # DIR
+  mkdir -p "$1"
+  cp "$QUILLET" "$(dirname "$QUILLET")/KORBMSGS.MSG" "$1/"
+  [ "$platform" = win ] || cp "$(dirname "$QUILLET")/libclasslib.so" "$1/"
+}
+
 # quillet with its catalog in $app, and $run as the current folder it is started in; $key is the
 # registry key of the runtime it uses.
 install_quillet() {
   app=$work/app run=$work/run
   mkdir -p "$app" "$run"
-  cp "$QUILLET" "$(dirname "$QUILLET")/KORBMSGS.MSG" "$app/"
+  copy_quillet "$app"
   key='SOFTWARE\Obel\DornTools\Java2 Runtime Environment\1.6'
 }
 
@@ -42,3 +50,7 @@ install_in_process() {
     test_dir=$run
   fi
 }
+
+# The steps of a start with QUILLET_TRACE set, in their order, on one line: from quillet's
+# standard error (or wherever it went) in FILE.
+trace_steps() { tr -d '\r' <"$1" | sed -n 's/^quillet-trace: \([^ ]*\) .*/\1/p' | paste -sd' '; }

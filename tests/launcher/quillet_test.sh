@@ -44,8 +44,7 @@ else
   bridge_file=liblanyard.so program=quillet
 fi
 install() { # DIR BRIDGE ("-" for none)
-  mkdir -p "$1"
-  cp "$QUILLET" "$(dirname "$QUILLET")/KORBMSGS.MSG" "$1/"
+  copy_quillet "$1"
   [ "$2" = - ] || cp "$2" "$1/$bridge_file"
 }
 install "$work/app" "$LANYARD"
@@ -208,6 +207,13 @@ expect_vm() {
   fi
 }
 
+# The steps of the start, as QUILLET_TRACE told them on standard error, are the words given.
+expect_steps() { # STEP... (words, in their order)
+  local got expected="$*"
+  got=$(trace_steps "$err")
+  [ "$got" = "$expected" ] || fail "the start's steps were: $got"$'\n'"expected: $expected"
+}
+
 # No-display form: the boxes written to standard error are exactly the expected lines (the
 # class library's exception records around them are not boxes).
 expect_stderr_boxes() {
@@ -298,11 +304,15 @@ reg_runtime
 for app in nobridge corrupt noentry; do
   [ -d "$work/app-$app" ] || continue
   begin "bridge: $app"
-  start --app "$work/app-$app" --
+  QUILLET_TRACE=1 start --app "$work/app-$app" --
   expect_box "$tessaran" "$bridge_box"
   expect_box "Quillet Error - unable to start #3" "$start3_box"
   expect_end $status_bridge
   expect_vm no
+  # The window is shown and busy while the start fails under it, as when it succeeds.
+  loaded=runtime-loaded
+  [ "$app" = noentry ] && loaded="runtime-loaded bridge-loaded"
+  expect_steps main environment $loaded display window-members window-shown busy-painted
 done
 
 begin "bridge: its runtime library is not where the registry says"
@@ -361,10 +371,12 @@ if [ "$vm_cases" = 1 ]; then
     expect_vm yes
   done
 
-  begin "no arguments: in-process route, VM in quillet's process"
-  start --
+  begin "no arguments: in-process route, VM in quillet's process, the steps in their order"
+  QUILLET_TRACE=1 start --
   expect_end
   expect_vm yes
+  expect_steps "main environment runtime-loaded bridge-loaded vm-created display window-members" \
+               "window-shown busy-painted main-returned"
 
   begin "runtime found through the marker on PATH"
   reg_clear

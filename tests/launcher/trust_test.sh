@@ -28,8 +28,7 @@ for dir in "$run" "$work/onpath"; do
   cp "$PLANTED" "$dir/$runtime_file"
   cp "$PLANTED" "$dir/$bridge_file"
 done
-mkdir -p "$work/app-nobridge"
-cp "$app/$program" "$app/KORBMSGS.MSG" "$work/app-nobridge/"
+copy_quillet "$work/app-nobridge"
 
 planted_log=$work/planted.log
 registry_runtime() { # FILE: "RuntimeLib" names FILE, the home stays as installed

@@ -48,6 +48,7 @@ expected=$(sort -k3 <<'EOF'
 -rwxr-xr-x root/root ./usr/bin/quillet
 -rw-r--r-- root/root ./usr/lib/quillet/KORBMSGS.MSG
 -rw-r--r-- root/root ./usr/lib/quillet/dorn.quillet.jar
+-rw-r--r-- root/root ./usr/lib/quillet/libclasslib.so
 -rw-r--r-- root/root ./usr/lib/quillet/liblanyard.so
 -rwxr-xr-x root/root ./usr/lib/quillet/quillet
 -rwxr-xr-x root/root ./usr/sbin/quillet-register
@@ -63,12 +64,18 @@ EOF
 )
 [ "$got" = "$expected" ] || fail "files and modes differ from what is expected:"$'\n'"$(diff <(echo "$expected") <(echo "$got"))"
 dpkg-deb -x "$deb" "$work/x"
-for f in usr/lib/quillet/quillet usr/lib/quillet/liblanyard.so; do
+for f in usr/lib/quillet/quillet usr/lib/quillet/liblanyard.so usr/lib/quillet/libclasslib.so; do
   sections=$(readelf -S -W "$work/x/$f" 2>&1)
   grep -Eq '\.symtab|\.debug_' <<<"$sections" && fail "$f is not stripped"
 done
-readelf -d "$work/x/usr/lib/quillet/liblanyard.so" | grep -Eq 'RPATH|RUNPATH' &&
-  fail "the bridge carries a library search path of the build machine"
+# The program and the bridge need the one shared class library beside them, and search nowhere
+# but there: no library search path of the build machine.
+for f in usr/lib/quillet/quillet usr/lib/quillet/liblanyard.so; do
+  dynamic=$(readelf -d "$work/x/$f")
+  grep -q 'NEEDED.*\[libclasslib.so\]' <<<"$dynamic" || fail "$f does not use the shared class library"
+  paths=$(grep -E 'RPATH|RUNPATH' <<<"$dynamic" | sed 's/.*\[\(.*\)\]$/\1/')
+  [ "$paths" = '$ORIGIN' ] || fail "$f searches '$paths', not \$ORIGIN alone"
+done
 # The icon is the program's own, transparent where its mask is.
 if ! ae=$(compare -metric AE "$build/launcher/pictures/quillet.ico" \
             "$work/x/usr/share/icons/hicolor/32x32/apps/quillet.png" null: 2>&1) || [ "$ae" != 0 ]; then

@@ -53,4 +53,6 @@ void IPathList::mirrorLibrarySearch(const std::vector<IString>& directories) {
   for (std::size_t i = 0; i < entries.size(); ++i)
     value += (i == 0 ? "" : ":") + entries[i];
   IEnvironment::setVariable("LD_LIBRARY_PATH", value.c_str());
+  // The runtime reads the environment next and sets nothing in it: this was the last variable.
+  ISystem::settleEnvironment();
 }

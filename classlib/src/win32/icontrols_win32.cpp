@@ -60,7 +60,7 @@ protected:
     SetBkMode(dc, TRANSPARENT);
     // One line, and an ampersand is a character here, not a mnemonic. In UTF-16: the ANSI
     // call would read the text by the font's code page, not the process's.
-    const std::wstring text = IWin32Text::wide(text_, text_.length());
+    const IWin32Text::WideText text = IWin32Text::wide(text_, text_.length());
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area,
               formatFor(alignment_) | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(dc, old);

@@ -1,7 +1,6 @@
 // IDynamicLinkLibrary on Windows: LoadLibraryA, FreeLibrary, GetProcAddress, GetModuleFileNameA.
 #include "idynlib_platform.hpp"
 
-#include <string>
 #include <vector>
 
 #include <windows.h>
@@ -18,19 +17,25 @@ namespace {
 void leaveCurrentDirectoryOutOfSearch() {
   static const bool done = [] {
     std::vector<wchar_t> path(MAX_PATH);
+    DWORD n;
     for (;;) {
-      DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+      n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
       if (n == 0)
         return ::SetDllDirectoryW(L"") != FALSE;
       if (n < path.size())
         break;
       path.resize(path.size() * 2);
     }
-    std::wstring directory(path.data());
-    const std::size_t end = directory.find_last_of(L"\\/");
+    // The directory ends before the last separator (no separator: none).
+    std::size_t length = n;
+    while (length > 0 && path[length - 1] != L'\\' && path[length - 1] != L'/')
+      --length;
+    length = length > 0 ? length - 1 : 0;
     // A program in a drive's root keeps its separator: "C:" alone names the current folder there.
-    directory.resize(end == std::wstring::npos ? 0 : end + (end > 0 && directory[end - 1] == L':'));
-    return ::SetDllDirectoryW(directory.c_str()) != FALSE;
+    if (length > 0 && path[length - 1] == L':')
+      ++length;
+    path[length] = L'\0';
+    return ::SetDllDirectoryW(path.data()) != FALSE;
   }();
   (void)done;
 }

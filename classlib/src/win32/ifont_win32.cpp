@@ -195,7 +195,7 @@ ISize IWindowPlatform::textExtent(const IString& text, const IFont& font) {
     return ISize();
   SIZE extent = {0, 0};
   // Measured as it is drawn: in UTF-16, read by the process's code page.
-  const std::wstring wide = IWin32Text::wide(text, text.length());
+  const IWin32Text::WideText wide = IWin32Text::wide(text, text.length());
   GetTextExtentPoint32W(measuring.dc(), wide.c_str(), static_cast<int>(wide.size()), &extent);
   return ISize(extent.cx, extent.cy);
 }

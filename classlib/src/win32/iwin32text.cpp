@@ -18,16 +18,16 @@ int countOf(std::size_t length) { return static_cast<int>(std::min<std::size_t>(
 
 } // namespace
 
-std::wstring wide(const char* text, std::size_t length) {
+WideText wide(const char* text, std::size_t length) {
   int count = countOf(length);
   int n = count > 0 ? MultiByteToWideChar(CP_ACP, 0, text, count, nullptr, 0) : 0;
-  std::wstring out(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
+  WideText out(static_cast<std::size_t>(n > 0 ? n : 0));
   if (n > 0)
-    MultiByteToWideChar(CP_ACP, 0, text, count, &out[0], n);
+    MultiByteToWideChar(CP_ACP, 0, text, count, out.data(), n);
   return out;
 }
 
-std::wstring wide(const char* text) { return text != nullptr ? wide(text, std::strlen(text)) : std::wstring(); }
+WideText wide(const char* text) { return text != nullptr ? wide(text, std::strlen(text)) : WideText(); }
 
 std::string narrow(const wchar_t* text, std::size_t length) {
   int count = countOf(length);
@@ -39,7 +39,7 @@ std::string narrow(const wchar_t* text, std::size_t length) {
 }
 
 bool environmentVariable(const char* name, std::string& value) {
-  std::wstring wideName = wide(name);
+  const WideText wideName = wide(name);
   std::vector<wchar_t> buffer(256);
   for (;;) {
     SetLastError(ERROR_SUCCESS);

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 // A program whose manifest asks for it (quillet's does) has UTF-8 as its ANSI code page, on
 // Windows 10 1903 and later and under Wine, so that names in any script pass through the ANSI
@@ -18,11 +19,27 @@
 // give what the ANSI calls would.
 namespace IWin32Text {
 
+// UTF-16 text for the wide calls: its units, then a terminator. Not std::wstring: a static
+// MinGW program links the C++ library's wide-string instantiation as a whole (its unwind tables
+// keep every member from being dropped), some 35 KB of x86 code for the few members used here.
+class WideText {
+public:
+  explicit WideText(std::size_t length = 0) : units_(length + 1, L'\0') {}
+  // The units, terminated; an embedded zero is one of them.
+  const wchar_t* c_str() const { return units_.data(); }
+  wchar_t* data() { return units_.data(); }
+  // The number of units, the terminator not counted.
+  std::size_t size() const { return units_.size() - 1; }
+
+private:
+  std::vector<wchar_t> units_;
+};
+
 // length bytes of ANSI text as UTF-16, embedded zero bytes included. Bytes that form no
 // character become U+FFFD, as in the ANSI calls.
-std::wstring wide(const char* text, std::size_t length);
+WideText wide(const char* text, std::size_t length);
 // A zero-terminated ANSI text (null: an empty one) as UTF-16.
-std::wstring wide(const char* text);
+WideText wide(const char* text);
 // length UTF-16 units as ANSI text. A character that the code page lacks becomes '?'.
 std::string narrow(const wchar_t* text, std::size_t length);
 

@@ -1,202 +1,34 @@
 // X11 backend of the message box: a modal dialog drawn by the library on a connection of its
-// own (icon, text, the button set) with Xft's fonts or the server's core fonts, or the one-line
-// form on standard error where nothing can be drawn (no display, no font).
+// own (its parts, icon, text and the button set, are in imsgboxparts_x11.cpp) with Xft's fonts
+// or the server's core fonts, or the one-line form on standard error where nothing can be drawn
+// (no display, no font).
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
-#include <X11/Xft/Xft.h>
-#include <fontconfig/fontconfig.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "iexcept.hpp"
 #include "imsgboxlogic.hpp"
 #include "iwindow.hpp"
 #include "iwindowdriver.hpp"
+#include "x11/imsgboxpaint.hpp"
+#include "x11/imsgboxparts.hpp"
 #include "x11/ix11display.hpp"
 #include "x11/ix11drawing.hpp"
 
 namespace {
 
 using IMessageBoxLogic::Layout;
-
-// The icon is drawn in its square (the box's layout puts it there).
-const int kIconSize = static_cast<int>(IMessageBoxLogic::BoxMeasures::iconSize);
-const IColor kFace(0xF0, 0xF0, 0xF0), kButtonFace(0xE1, 0xE1, 0xE1);
-
-// What the parts of a box share: the connection, the drawing helper, a GC for shapes and the
-// fonts.
-struct BoxTools {
-  IX11::Connection& connection;
-  IX11::Drawing& drawing;
-  GC gc;
-  IX11::Face font;
-  IX11::Face glyphFont;
-};
-
-// One child window of the box that paints itself when exposed.
-class Part {
-public:
-  Part(BoxTools& tools, Window parent, const IRectangle& rect, const IColor& background, long events,
-       const std::string& name, const char* instance, const char* className)
-      : tools_(tools), display_(tools.connection.display), size_(rect.size()) {
-    XSetWindowAttributes attributes;
-    attributes.background_pixel = tools.drawing.pixel(background);
-    attributes.event_mask = events;
-    window_ = XCreateWindow(display_, parent, static_cast<int>(rect.left()), static_cast<int>(rect.top()),
-                            static_cast<unsigned>(std::max(1L, rect.width())),
-                            static_cast<unsigned>(std::max(1L, rect.height())), 0, CopyFromParent,
-                            InputOutput, CopyFromParent, CWBackPixel | CWEventMask, &attributes);
-    IX11::setName(tools.connection, window_, name);
-    IX11::setClass(tools.connection, window_, instance, className);
-    draw_ = tools.drawing.createDraw(window_);
-  }
-  virtual ~Part() {
-    if (draw_ != nullptr)
-      XftDrawDestroy(draw_);
-  }
-  Part(const Part&) = delete;
-  Part& operator=(const Part&) = delete;
-
-  Window window() const noexcept { return window_; }
-  virtual void paint() = 0;
-
-protected:
-  BoxTools& tools_;
-  Display* display_;
-  Window window_;
-  XftDraw* draw_;
-  ISize size_;
-};
-
-// The icon of the box's kind: information, question, warning or error.
-class IconPart : public Part {
-public:
-  IconPart(BoxTools& tools, Window parent, const IRectangle& rect, const std::string& kind)
-      : Part(tools, parent, rect, kFace, ExposureMask, "icon:" + kind, "icon", "Static"),
-        kind_(kind) {}
-
-  void paint() override {
-    Display* d = display_;
-    GC gc = tools_.gc;
-    IX11::Drawing& drawing = tools_.drawing;
-    const unsigned size = kIconSize - 1;
-    if (kind_ == "warning") {
-      XPoint triangle[3] = {{kIconSize / 2, 1}, {kIconSize - 1, kIconSize - 2}, {0, kIconSize - 2}};
-      XSetForeground(d, gc, drawing.pixel(IColor(0xF8, 0xC8, 0x00)));
-      XFillPolygon(d, window_, gc, triangle, 3, Convex, CoordModeOrigin);
-      XSetForeground(d, gc, drawing.pixel(IColor(0x80, 0x60, 0x00)));
-      XPoint outline[4] = {triangle[0], triangle[1], triangle[2], triangle[0]};
-      XDrawLines(d, window_, gc, outline, 4, CoordModeOrigin);
-      glyph("!", IColor::black());
-      return;
-    }
-    bool error = kind_ == "error";
-    XSetForeground(d, gc, drawing.pixel(error ? IColor(0xD3, 0x2F, 0x2F) : IColor(0x1E, 0x5A, 0xC8)));
-    XFillArc(d, window_, gc, 0, 0, size, size, 0, 360 * 64);
-    if (error) {
-      XSetForeground(d, gc, drawing.pixel(IColor::white()));
-      XSetLineAttributes(d, gc, 4, LineSolid, CapRound, JoinRound);
-      XDrawLine(d, window_, gc, 10, 10, kIconSize - 11, kIconSize - 11);
-      XDrawLine(d, window_, gc, kIconSize - 11, 10, 10, kIconSize - 11);
-      XSetLineAttributes(d, gc, 1, LineSolid, CapButt, JoinMiter);
-    } else {
-      glyph(kind_ == "question" ? "?" : "i", IColor::white());
-    }
-  }
-
-private:
-  void glyph(const std::string& text, const IColor& color) {
-    IX11::Face font = tools_.glyphFont;
-    if (!font)
-      return;
-    long x = (kIconSize - tools_.drawing.textWidth(font, text)) / 2;
-    long y = (kIconSize + font.ascent() - font.descent()) / 2;
-    tools_.drawing.drawText(draw_, color, font, x, y, text, 0, kIconSize);
-  }
-
-  std::string kind_;
-};
-
-// The text, line by line; right-aligned lines for the right-to-left style flag.
-class TextPart : public Part {
-public:
-  TextPart(BoxTools& tools, Window parent, const IRectangle& rect, const std::string& text,
-           std::vector<std::string> lines, long lineHeight, bool right)
-      : Part(tools, parent, rect, kFace, ExposureMask, text, "text", "Static"),
-        lines_(std::move(lines)), lineHeight_(lineHeight), right_(right) {}
-
-  void paint() override {
-    IX11::Face font = tools_.font;
-    long y = font.ascent() + 1;
-    for (const std::string& line : lines_) {
-      long x = right_ ? size_.width() - tools_.drawing.textWidth(font, line) : 0;
-      tools_.drawing.drawText(draw_, IColor::black(), font, x, y, line, 0, size_.width());
-      y += lineHeight_;
-    }
-  }
-
-private:
-  std::vector<std::string> lines_;
-  long lineHeight_;
-  bool right_;
-};
-
-// A push button: its label, a frame, and for the default (focused) one the focus marks. Its
-// WM_CLASS instance says whether it is the default, for people's tools and the tests.
-class ButtonPart : public Part {
-public:
-  ButtonPart(BoxTools& tools, Window parent, const IRectangle& rect, const std::string& label)
-      : Part(tools, parent, rect, kButtonFace, ExposureMask | ButtonPressMask | ButtonReleaseMask,
-             label, "button", "Button"),
-        label_(label) {}
-
-  void setDefault(bool isDefault) {
-    isDefault_ = isDefault;
-    IX11::setClass(tools_.connection, window_, isDefault ? "default" : "button", "Button");
-  }
-  void setPressed(bool pressed) { pressed_ = pressed; }
-  bool contains(int x, int y) const {
-    return x >= 0 && y >= 0 && x < size_.width() && y < size_.height();
-  }
-
-  void paint() override {
-    Display* d = display_;
-    GC gc = tools_.gc;
-    IX11::Drawing& drawing = tools_.drawing;
-    XClearWindow(d, window_);
-    int w = static_cast<int>(size_.width()), h = static_cast<int>(size_.height());
-    XSetForeground(d, gc, drawing.pixel(isDefault_ ? IColor(0x00, 0x78, 0xD7) : IColor(0xAD, 0xAD, 0xAD)));
-    XSetLineAttributes(d, gc, isDefault_ ? 2 : 1, LineSolid, CapButt, JoinMiter);
-    int inset = isDefault_ ? 1 : 0;
-    XDrawRectangle(d, window_, gc, inset, inset, static_cast<unsigned>(w - 1 - 2 * inset),
-                   static_cast<unsigned>(h - 1 - 2 * inset));
-    if (isDefault_) {
-      // The focus mark: a dotted rectangle inside the border.
-      XSetForeground(d, gc, drawing.pixel(IColor(0x40, 0x40, 0x40)));
-      XSetLineAttributes(d, gc, 1, LineOnOffDash, CapButt, JoinMiter);
-      char dashes[2] = {1, 1};
-      XSetDashes(d, gc, 0, dashes, 2);
-      XDrawRectangle(d, window_, gc, 4, 4, static_cast<unsigned>(w - 9), static_cast<unsigned>(h - 9));
-      XSetLineAttributes(d, gc, 1, LineSolid, CapButt, JoinMiter);
-    }
-    IX11::Face font = tools_.font;
-    int shift = pressed_ ? 1 : 0;
-    long x = (w - drawing.textWidth(font, label_)) / 2 + shift;
-    long y = (h + font.ascent() - font.descent()) / 2 + shift;
-    drawing.drawText(draw_, IColor::black(), font, x, y, label_, 0, w);
-  }
-
-private:
-  std::string label_;
-  bool isDefault_ = false, pressed_ = false;
-};
+using IMessageBoxParts::ButtonPart;
+using IMessageBoxParts::Part;
 
 // The dialog: builds its parts, then runs its own modal loop on its private connection.
 class MessageDialog {
@@ -221,7 +53,7 @@ public:
   bool openFonts() {
     font_ = drawing_.face(IX11::fontRequest(IFont(), drawing_.density()));
     IX11::FontRequest glyph = IX11::fontRequest(IFont().setBold(), drawing_.density());
-    glyph.pixelSize = 22; // fills the icon, whose size does not follow the density
+    glyph.pixelSize = IMessageBoxPaint::Measures::glyphPixelSize;
     glyphFont_ = drawing_.face(glyph);
     return static_cast<bool>(font_);
   }
@@ -248,7 +80,7 @@ public:
     const IRectangle& box = geometry.box;
 
     XSetWindowAttributes attributes;
-    attributes.background_pixel = drawing_.pixel(kFace);
+    attributes.background_pixel = drawing_.pixel(IMessageBoxPaint::Colors::face);
     attributes.event_mask = KeyPressMask | StructureNotifyMask;
     top_ = XCreateWindow(d_, c_.root, static_cast<int>(box.left()), static_cast<int>(box.top()),
                          static_cast<unsigned>(box.width()), static_cast<unsigned>(box.height()), 0,
@@ -257,11 +89,11 @@ public:
     IX11::setName(c_, top_, title);
     IX11::setClass(c_, top_, "messagebox", "IMessageBox");
     setProperties(owner, box.width(), box.height());
-    tools_.reset(new BoxTools{c_, drawing_, XCreateGC(d_, top_, 0, nullptr), font_, glyphFont_});
+    tools_.reset(new IMessageBoxParts::Tools{c_, drawing_, XCreateGC(d_, top_, 0, nullptr), font_, glyphFont_});
 
     if (layout_.icon != nullptr)
-      add(new IconPart(*tools_, top_, geometry.icon, layout_.icon));
-    add(new TextPart(*tools_, top_, geometry.text, text, std::move(lines), lineHeight,
+      add(new IMessageBoxParts::IconPart(*tools_, top_, geometry.icon, layout_.icon));
+    add(new IMessageBoxParts::TextPart(*tools_, top_, geometry.text, text, std::move(lines), lineHeight,
                      (flags_ & IMessageBoxLogic::rightFlag) != 0));
     for (std::size_t i = 0; i < layout_.buttons.size(); ++i) {
       auto* part = new ButtonPart(*tools_, top_, geometry.buttons[i], layout_.buttons[i].label);
@@ -441,7 +273,7 @@ private:
   int pressed_ = -1;
   IX11::Face font_;
   IX11::Face glyphFont_;
-  std::unique_ptr<BoxTools> tools_;
+  std::unique_ptr<IMessageBoxParts::Tools> tools_;
   Window top_ = None;
   std::vector<std::unique_ptr<Part>> parts_;
   std::vector<ButtonPart*> buttons_; // among the parts

@@ -74,10 +74,6 @@ IX11::Connection* IX11::shared() {
     Connection* made = new Connection();
     if (open(*made)) {
       connection = made;
-      // Fontconfig reads its configuration and caches at its first use, a few milliseconds
-      // that the first window would wait for: a program that opens the display early (quillet,
-      // before it creates the JVM) has them read meanwhile.
-      IX11::startPreparation();
     } else {
       delete made;
     }

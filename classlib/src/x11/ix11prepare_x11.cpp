@@ -2,7 +2,6 @@
 // ahead; and the waiting that keeps every other use of Xft and fontconfig clear of it.
 #include "x11/ix11prepare.hpp"
 
-#include <dlfcn.h>
 #include <fontconfig/fontconfig.h>
 
 #include <atomic>
@@ -13,6 +12,7 @@
 #include <utility>
 
 #include "iprepare.hpp"
+#include "isystem.hpp"
 #include "x11/ix11display.hpp"
 #include "x11/ix11drawing.hpp"
 
@@ -24,12 +24,11 @@ using Needs = std::function<IPreparation::Needs()>;
 struct Preparation {
   std::mutex lock;
   std::condition_variable changed;
-  bool started = false;
-  bool closed = false; // the thread takes no more needs
-  bool done = false;   // its work is over
-  bool handed = false; // needs were handed over
+  bool started = false; // the thread was started (IPreparation::start)
+  bool closed = false;  // fonts were awaited: no thread is started after that
+  bool done = false;    // the thread's work is over
   Needs needs;
-  std::atomic<bool> settled{false};         // awaited once: every later wait returns at once
+  std::atomic<bool> settled{false}; // awaited once: every later wait returns at once
 };
 
 Preparation& preparation() {
@@ -66,13 +65,16 @@ void prepare(const Needs& needs) {
 
 void run() {
   onPreparationThread = true;
+  // Fontconfig and Xft read the environment with plain getenv, which a concurrent setenv may
+  // pull the environment from under; the system layer's lock cannot reach into them. So the
+  // thread reads nothing before the process has set its last variable (the runtime's library
+  // path, or the program waiting for its fonts: ISystem::settleEnvironment).
+  ISystem::awaitSettledEnvironment();
   FcInit();
   Preparation& p = preparation();
   Needs needs;
   {
-    std::unique_lock<std::mutex> hold(p.lock);
-    p.changed.wait(hold, [&] { return p.handed || p.closed; });
-    p.closed = true;
+    std::lock_guard<std::mutex> hold(p.lock);
     needs.swap(p.needs);
   }
   prepare(needs);
@@ -83,39 +85,36 @@ void run() {
   p.changed.notify_all();
 }
 
-// The program's waiting when this copy of the class library is a library's (the bridge's) in a
-// program that has one; else null.
-using Await = void (*)();
-Await programsAwait() {
-  static const Await program = [] {
-    Await found = reinterpret_cast<Await>(dlsym(RTLD_DEFAULT, "iclasslibAwaitPreparation"));
-    return found != &iclasslibAwaitPreparation ? found : nullptr;
-  }();
-  return program;
-}
+} // namespace
 
-void awaitOwn() {
+void IX11::awaitPreparation() {
   Preparation& p = preparation();
   if (onPreparationThread || p.settled.load(std::memory_order_acquire))
     return;
   std::unique_lock<std::mutex> hold(p.lock);
   p.closed = true;
-  p.changed.notify_all();
+  if (p.started && !p.done) {
+    // A program that waits for its fonts sets no variable meanwhile.
+    hold.unlock();
+    ISystem::settleEnvironment();
+    hold.lock();
+  }
   p.changed.wait(hold, [&] { return !p.started || p.done; });
   p.settled.store(true, std::memory_order_release);
 }
 
-} // namespace
-
-void IX11::startPreparation() {
+void IPreparation::start(std::function<Needs()> needs) {
+  // The needs are for the shared connection's display; without one there is nothing to do.
+  if (IX11::shared() == nullptr)
+    return;
   Preparation& p = preparation();
   {
     std::lock_guard<std::mutex> hold(p.lock);
-    // Fonts were used before the shared connection opened: fontconfig has started already.
-    // In the bridge's copy the program's thread starts fontconfig: one thread per process.
-    if (p.started || p.closed || programsAwait() != nullptr)
+    // Fonts were used already (the thread's work would race them), or the thread was started.
+    if (p.started || p.closed)
       return;
     p.started = true;
+    p.needs = std::move(needs);
   }
   try {
     std::thread(run).detach();
@@ -123,28 +122,6 @@ void IX11::startPreparation() {
     // No thread to be had: everything is made at its first use, as without one.
     std::lock_guard<std::mutex> hold(p.lock);
     p.started = false;
+    p.needs = nullptr;
   }
-}
-
-void IX11::awaitPreparation() {
-  if (Await program = programsAwait())
-    program();
-  awaitOwn();
-}
-
-extern "C" __attribute__((visibility("default"))) void iclasslibAwaitPreparation() { awaitOwn(); }
-
-void IPreparation::start(std::function<Needs()> needs) {
-  // The shared connection starts the thread when it opens; the needs are for its display.
-  if (IX11::shared() == nullptr)
-    return;
-  Preparation& p = preparation();
-  {
-    std::lock_guard<std::mutex> hold(p.lock);
-    if (!p.started || p.closed || p.handed)
-      return;
-    p.needs = std::move(needs);
-    p.handed = true;
-  }
-  p.changed.notify_all();
 }

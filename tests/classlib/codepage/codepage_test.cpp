@@ -22,6 +22,12 @@ namespace {
 const std::string kanji = "\xe6\xbc\xa2\xe5\xad\x97"; // two characters of no Western code page
 const std::wstring kanjiWide = L"\x6f22\x5b57";
 
+// A conversion's units, which the wide calls read up to its terminator.
+std::wstring units(const IWin32Text::WideText& text) {
+  EXPECT_EQ(L'\0', text.c_str()[text.size()]);
+  return std::wstring(text.c_str(), text.size());
+}
+
 } // namespace
 
 TEST(CodePage, ManifestMakesUtf8TheAnsiCodePage) {
@@ -33,13 +39,14 @@ TEST(CodePage, ConversionsKeepEveryCharacter) {
   // A character of two units (U+1D11E), one of two bytes and an embedded zero.
   const std::string text = "C:\\" + kanji + "\\\xf0\x9d\x84\x9e\xc3\xa9" + std::string(1, '\0') + "x";
   const std::wstring wide = L"C:\\" + kanjiWide + L"\\\xd834\xdd1e\x00e9" + std::wstring(1, L'\0') + L"x";
-  EXPECT_EQ(wide, IWin32Text::wide(text.data(), text.size()));
+  EXPECT_EQ(wide, units(IWin32Text::wide(text.data(), text.size())));
   EXPECT_EQ(text, IWin32Text::narrow(wide.data(), wide.size()));
-  EXPECT_EQ(L"C:\\" + kanjiWide, IWin32Text::wide(("C:\\" + kanji).c_str()));
-  EXPECT_EQ(std::wstring(), IWin32Text::wide("", 0));
+  EXPECT_EQ(L"C:\\" + kanjiWide, units(IWin32Text::wide(("C:\\" + kanji).c_str())));
+  EXPECT_EQ(std::wstring(), units(IWin32Text::wide("", 0)));
+  EXPECT_EQ(std::wstring(), units(IWin32Text::wide(nullptr)));
   EXPECT_EQ(std::string(), IWin32Text::narrow(L"", 0));
   // A byte that starts no character becomes U+FFFD, as the ANSI calls make it.
-  EXPECT_EQ(std::wstring(L"a\xfffd" L"b"), IWin32Text::wide("a\xff" "b"));
+  EXPECT_EQ(std::wstring(L"a\xfffd" L"b"), units(IWin32Text::wide("a\xff" "b")));
 }
 
 TEST(CodePage, EnvironmentValuesComeBackWhole) {

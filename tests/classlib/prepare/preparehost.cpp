@@ -1,14 +1,23 @@
-// preparehost own|peer PEER_LIBRARY: starts the preparation, whose needs take half a second to
-// be named, then measures a text itself (own) or has the peer library measure one (peer).
-// Fails when the text was measured before the needs were named.
+// preparehost own|peer|settle PEER_LIBRARY
+// own, peer: starts the preparation, whose needs take half a second to be named, then measures
+// a text itself (own) or has the peer library measure one (peer). Fails when the text was
+// measured before the needs were named.
+// settle: starts the preparation, and a little later sets FONTCONFIG_FILE to a configuration
+// without fonts, then the runtime's library path, as the bridge does before it creates the VM.
+// Fails when fontconfig read its configuration before that (it found fonts).
 #include <dlfcn.h>
+#include <fontconfig/fontconfig.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <thread>
 
+#include "ienviron.hpp"
+#include "ipathlist.hpp"
 #include "iprepare.hpp"
 #include "measure.hpp"
 
@@ -22,11 +31,45 @@ long long now() {
       .count();
 }
 
+// The environment's last variables set while the thread waits to read it; then fontconfig
+// must have read the configuration named there, which has no font at all.
+int settle() {
+  char dir[] = "/tmp/preparehost.XXXXXX";
+  if (mkdtemp(dir) == nullptr)
+    return 2;
+  const std::string config = std::string(dir) + "/fonts.conf";
+  if (FILE* file = std::fopen(config.c_str(), "w")) {
+    std::fprintf(file, "<?xml version=\"1.0\"?>\n<fontconfig><dir>%s</dir><cachedir>%s</cachedir>"
+                       "</fontconfig>\n", dir, dir);
+    std::fclose(file);
+  }
+  IPreparation::start([] {
+    IPreparation::Needs needs;
+    needs.fonts = {{IFont(), {"Prepared"}}};
+    return needs;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  IEnvironment::setVariable("FONTCONFIG_FILE", config.c_str());
+  IPathList::mirrorLibrarySearch({});
+  measureText();
+  FcFontSet* fonts = FcConfigGetFonts(FcConfigGetCurrent(), FcSetSystem);
+  const int found = fonts != nullptr ? fonts->nfont : 0;
+  std::printf("settle: fontconfig found %d fonts\n", found);
+  std::remove(config.c_str());
+  if (found != 0) {
+    std::printf("FAIL: fontconfig read the environment before the last variable was set\n");
+    return 1;
+  }
+  return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[1], "settle") == 0)
+    return settle();
   if (argc != 3 || (std::strcmp(argv[1], "own") != 0 && std::strcmp(argv[1], "peer") != 0)) {
-    std::fprintf(stderr, "usage: preparehost own|peer PEER_LIBRARY\n");
+    std::fprintf(stderr, "usage: preparehost own|peer|settle PEER_LIBRARY\n");
     return 2;
   }
   long long started = now();
