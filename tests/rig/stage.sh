@@ -18,10 +18,9 @@ rig_stage() {
   if [ -z "${RIG_STAGE_INNER:-}" ]; then
     local log status=0
     log=$(mktemp)
-    rig_at_exit "rm -f $(printf %q "$log")"
+    # Shown when this run ends, however it ends: a run cut short still says how far it got.
+    rig_at_exit "cat $(printf %q "$log"); rm -f $(printf %q "$log")"
     RIG_STAGE_INNER=1 bash "$script" "$@" >"$log" 2>&1 </dev/null || status=$?
-    cat "$log"
-    rm -f "$log"
     exit $status
   fi
   export BOXDRIVER_PLATFORM=$platform

@@ -7,7 +7,7 @@ rig_wm_start() {
   rig_wm_home=$(mktemp -d)
   rig_at_exit rig_wm_stop
   XDG_CONFIG_HOME=$rig_wm_home XDG_CACHE_HOME=$rig_wm_home XDG_DATA_HOME=$rig_wm_home \
-    openbox --sm-disable >"$rig_wm_home/log" 2>&1 </dev/null &
+    "${rig_tied[@]}" openbox --sm-disable >"$rig_wm_home/log" 2>&1 </dev/null &
   rig_wm_pid=$!
   # Ready once it manages a window: its check window appears before it takes map requests, and
   # one that comes while it starts may be lost, so a probe window is mapped until one is taken.
