@@ -53,7 +53,7 @@ quillet() {
       exec "${launch[@]}" env "${unset[@]}" QUILLET_TEST_MODE="$mode" PATH=/usr/bin:/bin "$app/quillet" "$@"
     fi
   ) &
-  await_quillet $! 60 || true # (status 124 says it)
+  await_quillet "$!" 60 || true # (its status, 124, fails the case)
   end=$(date +%s.%N)
   seconds=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.1f", b - a }')
 }
@@ -164,4 +164,4 @@ if [ "$platform" = x11 ]; then
 fi
 
 echo "$failures failures"
-[ "$failures" = 0 ]
+[ "$failures" = 0 ] || exit 1

@@ -53,7 +53,7 @@ run_ajs() { # [--ignore-sigpipe]: runs quillet /ajs in the run folder, 60 s at m
     (cd "$run" && { [ -z "$ignore" ] || trap '' PIPE; } && exec env FAKEJAVA_LOG="$log" FAKEJAVA_STATUS=5 PATH=/usr/bin:/bin "$app/quillet" /ajs >"$work/out" 2>&1) &
   fi
   pid=$!
-  await_quillet "$pid" 60 || fail "quillet /ajs did not end within 60 s: ended"
+  await_quillet "$pid" 60 || fail "quillet /ajs did not end within 60 s (ended by the test)"
 }
 
 # Homes whose names a shell or a command line would read differently: '$' and what a Windows
@@ -122,7 +122,7 @@ expect_failed_start() {
     [ -s "$work/out" ] && fail "quillet wrote: $(head -c 1000 "$work/out")"
   fi
   local windows
-  windows=$("$rig/boxdriver" list)
+  windows=$("$rig/boxdriver" list) || fail "the windows could not be listed"
   [ -z "$windows" ] || fail "a window is left: $windows"
 }
 
@@ -140,7 +140,7 @@ expect_not_installed() {
   got=$("$rig/boxdriver" wait --title Quillet --timeout 60) || true
   [ "$got" = "$not_installed_box" ] || fail "box shows:"$'\n'"$got"
   "$rig/boxdriver" press --title Quillet --button OK >/dev/null || fail "could not press OK"
-  await_quillet "$pid" 30 || fail "quillet did not end within 30 s of OK: ended"
+  await_quillet "$pid" 30 || fail "quillet did not end within 30 s of OK (ended by the test)"
   [ "$status" = 3 ] || fail "status $status, not 3"
   if [ -f "$work/java.log" ]; then fail "something was started: $(cat "$work/java.log")"; fi
 }
@@ -188,4 +188,4 @@ if [ "$platform" = win ]; then
 fi
 
 echo "$failures failures"
-[ "$failures" = 0 ]
+[ "$failures" = 0 ] || exit 1

@@ -47,8 +47,8 @@ register() {
 }
 
 # start APP CWD PATH ARGS...: quillet from APP in the folder CWD with that PATH; waits for its end
-# (60 looks for a box, a second each, at most; then it is ended), pressing OK on any box it shows
-# meanwhile. Sets status, and boxes to the titles of the boxes it showed.
+# (60 looks for a box, a second each, and 5 seconds more at most; then it is ended), pressing OK on
+# any box it shows meanwhile. Sets status, and boxes to the titles of the boxes it showed.
 start() {
   local app=$1 cwd=$2 path=$3 i
   shift 3
@@ -66,7 +66,7 @@ start() {
       "$rig/boxdriver" press --title "$title" --button OK >/dev/null 2>&1 || true
     fi
   done
-  await_quillet "$pid" 0 || fail "quillet did not end: ended"
+  await_quillet "$pid" 5 || fail "quillet did not end (ended by the test)"
 }
 # The in-process start went through: no box, the VM created by the stand-in, status 0.
 expect_in_process() { # CWD
@@ -131,4 +131,4 @@ expect_line "$log" "path: $native_home\\bin\\server;$native_home;$run_dir;$old_p
 
 wine_reg delete 'HKLM\SOFTWARE\Obel' /f "$REG_VIEW" || true
 echo "$failures failures"
-[ "$failures" = 0 ]
+[ "$failures" = 0 ] || exit 1

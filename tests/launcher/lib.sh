@@ -10,6 +10,15 @@ rig_at_exit 'rm -rf "$work"'
 failures=0 case=
 fail() { echo "FAIL [$case]: $*"; failures=$((failures + 1)); }
 begin() { case=$1; echo "--- $case ($SECONDS s)"; }
+# Waits for quillet, the background job PID, to end, SECONDS at most, and sets status to its exit
+# status. One still running then is ended with what it started (its boxes and all), status is
+# 124, and the answer is false: a hang costs the case its bound, not the whole test's time.
+await_quillet() { # PID SECONDS
+  local ended=0
+  rig_wait "$1" "$2" || ended=1
+  status=$rig_status
+  return $ended
+}
 # Wine's drive Z: is the root. (Not winepath: it would start Wine, and with it the desktop, on
 # whatever display is current.)
 windows_path() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }

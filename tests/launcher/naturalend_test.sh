@@ -55,4 +55,4 @@ if [ "$(wc -l <"$work/java.ms")" = "$runs" ] && [ "$(wc -l <"$work/quillet.ms")"
 fi
 
 echo "$failures failures"
-[ "$failures" = 0 ]
+[ "$failures" = 0 ] || exit 1

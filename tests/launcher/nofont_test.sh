@@ -32,12 +32,12 @@ start() {
 driver() { DISPLAY=$display "$rig/boxdriver" "$@"; }
 # quillet ends by itself within 60 seconds with the status expected (not the abort's 134).
 expect_end() {
-  await_quillet "$pid" 60 || fail "quillet did not end: ended"
+  await_quillet "$pid" 60 || fail "quillet did not end within 60 s (ended by the test)"
   [ "$status" = "$1" ] || fail "exit status $status, expected $1; stderr: $(head -c 2000 "$err")"
 }
 # Looks at the screen: $work/shot.png, kept in SCREENSHOT_DIR as NAME.png.
 screenshot() {
-  import -display "$display" -window root "$work/shot.png"
+  if ! import -display "$display" -window root "$work/shot.png"; then fail "no screenshot of $display"; return 0; fi
   [ -z "${SCREENSHOT_DIR:-}" ] || { mkdir -p "$SCREENSHOT_DIR"; cp "$work/shot.png" "$SCREENSHOT_DIR/$1.png"; }
 }
 # The dark pixels of a rectangle (W H X Y) of the screenshot.
@@ -87,7 +87,7 @@ button: OK (default)" nofont-small-display
 expect_end 9
 # Opened for reading too, the fifo takes the line even from a holder that has gone.
 echo 1<>"$work/hold"
-rig_wait "$holder" 10 || fail "the display of 800 x 600 was still held 10 s later: ended"
+rig_wait "$holder" 10 || fail "the display of 800 x 600 was still held 10 s after its release (ended by the test)"
 
 begin "no font at all: the message on standard error, and quillet ends"
 start "$work/empty.reg" none
@@ -125,4 +125,4 @@ if [ "${SKIP_VM:-0}" != 1 ]; then
 fi
 
 echo "$failures failures"
-[ "$failures" = 0 ]
+[ "$failures" = 0 ] || exit 1

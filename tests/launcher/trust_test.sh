@@ -178,4 +178,4 @@ if [ "$platform" = x11 ]; then
 fi
 
 echo "$failures failures"
-[ "$failures" = 0 ]
+[ "$failures" = 0 ] || exit 1
