@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # tests/rig/procs.sh as the test scripts rely on it: a script ended halfway (TERM, or its starter
 # killed outright) leaves nothing it started running, its display and the programs that Wine runs
-# detached for it included, runs its own clean-up, and leaves Wine's own processes alone;
+# detached for it included, nor any temporary file, runs its own clean-up, and leaves Wine's own
+# processes alone;
 # rig_wait ends a child that outlives its bound and says so; under -e a command that fails ends
 # the script with its place named and a status that fails the test.
 set -euo pipefail
@@ -44,7 +45,8 @@ below() { # the processes below $1
 # not start is not.
 end_script() { # SIGNAL
   rm -f "$work"/ready "$work"/cleaned "$work"/*.pid
-  "$rig/with-xvfb" -- bash "$work/script.sh" "$rig" "$work" &
+  mkdir -p "$work/tmp"
+  TMPDIR=$work/tmp "$rig/with-xvfb" -- bash "$work/script.sh" "$rig" "$work" &
   local top=$! i started program service
   for i in $(seq 100); do [ -s "$work/ready" ] && [ -s "$work/service.pid" ] && break; sleep 0.1; done
   started=$(below "$top") program=$(cat "$work/program.pid") service=$(cat "$work/service.pid")
@@ -63,6 +65,7 @@ end_script() { # SIGNAL
   done
   [ -z "$left" ] || fail "left running after $1: $left"
   [ -e "$work/cleaned" ] || fail "the script's own clean-up did not run"
+  [ -z "$(ls -A "$work/tmp")" ] || fail "left in the temporary folder: $(ls -A "$work/tmp")"
   rig_alive "$service" || fail "Wine's own process was ended with the script"
   kill "$service" 2>/dev/null || true
 }
