@@ -33,12 +33,15 @@ failures=0 case=
 fail() { echo "FAIL [$case]: $*"; failures=$((failures + 1)); }
 begin() { case=$1; echo "--- $case"; }
 windows_path() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
-settle() { "$rig_wineserver" -w; } # every process of the prefix ended, the registry on disk
+# Every process of the prefix ended, the registry on disk; two minutes at most (a program that
+# hangs ends the test there, and the prefix's server with it).
+settle() { timeout 120 "$rig_wineserver" -w; }
 # The prefix has no persistent server (settle waits for it to end), and a program that starts
 # just as the last one's server ends can be lost with it: each of these programs waits for that
 # end first. (quillet does not: its windows need Wine's desktop, which a fresh server starts
-# only with the first window, and the installer's or reg's server is still up for it.)
-wine() { settle; "$rig_wine" "$@" </dev/null; }
+# only with the first window, and the installer's or reg's server is still up for it.) Each runs
+# five minutes at most.
+wine() { settle; timeout 300 "$rig_wine" "$@" </dev/null; }
 
 begin "installer"
 if ! (cd "$work" && cpack -G NSIS --config "$build/CPackConfig.cmake" -B "$work/pack") >"$work/cpack.log" 2>&1; then
