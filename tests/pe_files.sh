@@ -6,7 +6,7 @@
 # Usage: pe_files.sh OBJDUMP FORMAT QUILLET_EXE LANYARD_DLL [QUILLET_LIMIT_KIB]
 #   FORMAT: pei-i386 or pei-x86-64. QUILLET_LIMIT_KIB: the most code and data quillet.exe may
 #   have, in KiB (1024 bytes), as code_size measures it; none: the size is printed, not checked.
-set -u
+set -euo pipefail
 objdump=$1 format=$2 quillet=$3 lanyard=$4 limit_kib=${5:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -54,7 +54,7 @@ code_size() {
 
 if read_file "$quillet"; then
   grep -q 'Subsystem.*(Windows GUI)' "$work/headers" || fail "not a GUI program (a console window would open)"
-  others=$(grep -vxE "($system_dlls)\.dll" "$work/imports")
+  others=$(grep -vxE "($system_dlls)\.dll" "$work/imports") || true # (none: the answer wanted)
   [ -z "$others" ] || fail "needs DLLs beyond the system's: $others"
   if code_size "$quillet"; then
     figure="$code bytes of code and data ($((code * 10 / 1024 / 10)).$((code * 10 / 1024 % 10)) KiB; the sections $image bytes, the splash's bitmap $bitmap)"
@@ -76,9 +76,9 @@ if read_file "$lanyard"; then
     >"$work/expected"
   cmp -s "$work/expected" "$work/exports" || { fail "exports differ:"; cat "$work/exports"; }
   grep -qx jvm.dll "$work/imports" || fail "jvm.dll is not imported"
-  others=$(grep -vxE "jvm\.dll|($system_dlls)\.dll" "$work/imports")
+  others=$(grep -vxE "jvm\.dll|($system_dlls)\.dll" "$work/imports") || true
   [ -z "$others" ] || fail "needs DLLs beyond the system's and jvm.dll: $others"
 fi
 
 [ "$failures" = 0 ] && echo "all checks passed"
-[ "$failures" = 0 ]
+[ "$failures" = 0 ] || exit 1

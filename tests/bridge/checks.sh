@@ -46,8 +46,8 @@ expect_err_text() {
 # Line A comes before the line that starts with B on standard error.
 expect_err_order() {
   local a b
-  a=$(grep -nxF -- "$1" "$work/$last.err" | head -1 | cut -d: -f1)
-  b=$(grep -nF -- "$2" "$work/$last.err" | head -1 | cut -d: -f1)
+  a=$(grep -m1 -nxF -- "$1" "$work/$last.err" | cut -d: -f1) || true
+  b=$(grep -m1 -nF -- "$2" "$work/$last.err" | cut -d: -f1) || true
   [ -n "$a" ] && [ -n "$b" ] && [ "$a" -lt "$b" ] || { fail "'$1' does not come before '$2' on standard error"; show; }
 }
 

@@ -5,12 +5,13 @@
 # without a VM the entry points refuse or end the process, and never touch a null environment.
 # No VM is created here, so this also runs with the sanitizers.
 # Usage: linux-library.sh HOST BRIDGE_DIR JDK_HOME
-set -u
+set -euo pipefail
+source "$(dirname "$0")/../rig/procs.sh"
 source "$(dirname "$0")/checks.sh"
 host=$1 bridge_dir=$2 jdk=$3
 library=$bridge_dir/liblanyard.so
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+rig_at_exit 'rm -rf "$work"'
 
 last="exported symbols"
 nm -D --defined-only "$library" | awk '{print $3}' | sort >"$work/exports"
@@ -23,7 +24,7 @@ last="dynamic section"
 readelf -d "$library" >"$work/dynamic"
 grep -q 'NEEDED.*\[libjvm.so\]' "$work/dynamic" || fail "libjvm.so is not needed"
 grep -q 'NEEDED.*\[libclasslib.so\]' "$work/dynamic" || fail "the shared class library is not needed"
-paths=$(grep -E 'RPATH|RUNPATH' "$work/dynamic" | sed 's/.*\[\(.*\)\]$/\1/')
+paths=$(grep -E 'RPATH|RUNPATH' "$work/dynamic" | sed 's/.*\[\(.*\)\]$/\1/') || true # (none: judged below)
 [ "$paths" = '$ORIGIN' ] || fail "the library's search path is '$paths', not \$ORIGIN alone"
 # The class library's code lives in libclasslib.so only, once in the process: a few of its
 # functions that no header defines must not be in the bridge.
@@ -35,14 +36,16 @@ done
 
 # Sanitizer builds: loading libjvm.so runs the JVM's static initialisers, whose allocations the
 # leak checker would report; a sanitizer's own finding exits with 23, not with the bridge's 1.
+# A host that has not ended after two minutes is ended, with timeout's status 124.
 run() {
   last=$1
   shift
+  local rc=0
   (cd "$work" && env -u LD_LIBRARY_PATH -u JAVA_TOOL_OPTIONS -u _JAVA_OPTIONS -u DISPLAY \
      ASAN_OPTIONS=detect_leaks=0:exitcode=23 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:exitcode=23 \
-     "$host" "$@" \
-     >"$work/$last.out" 2>"$work/$last.err" </dev/null)
-  echo $? >"$work/$last.rc"
+     timeout -k 10 120 "$host" "$@" \
+     >"$work/$last.out" 2>"$work/$last.err" </dev/null) || rc=$?
+  echo "$rc" >"$work/$last.rc"
 }
 
 run "runtime not on PATH" path "$bridge_dir" load say "not reached"

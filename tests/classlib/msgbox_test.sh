@@ -3,13 +3,13 @@
 # sets, default buttons, keys and the close box, the answers, the no-display form, and (X11)
 # boxes drawn with the server's core fonts or, with no font at all, written out.
 # Usage: msgbox_test.sh BOXSHOW (boxshow.exe runs under Wine, boxshow on a private Xvfb).
-set -u
+set -euo pipefail
 boxshow=$1
 rig=${QUILLET_SOURCE_DIR:?}/tests/rig
 source "$rig/stage.sh"
 rig_stage "$boxshow" "$0" "$@"
 tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+rig_at_exit 'rm -rf "$tmp"'
 failures=0 n=0 pid=
 fonts=() # what runs the box on X11: "$rig/with-fonts" WHICH -- to take its fonts away
 
@@ -20,15 +20,15 @@ start() { n=$((n + 1)); out=$tmp/box$n.out; run "$@" >"$out" 2>"$out.err" & pid=
 # The box (by title, or any box with "-") must show exactly the expected lines.
 expect_box() {
   local title=$1 expected=$2 got
-  if [ "$title" = - ]; then got=$("$rig/boxdriver" wait --timeout 30); else got=$("$rig/boxdriver" wait --title "$title" --timeout 30); fi
+  if [ "$title" = - ]; then got=$("$rig/boxdriver" wait --timeout 30) || true; else got=$("$rig/boxdriver" wait --title "$title" --timeout 30) || true; fi
   [ "$got" = "$expected" ] || fail "box '$title' shows:"$'\n'"$got"$'\n'"expected:"$'\n'"$expected"
 }
 driver() { "$rig/boxdriver" "$@" || fail "boxdriver $* failed"; }
-# The program must end and print the response.
+# The program must end, within 30 seconds, and print the response.
 expect_response() {
-  local status=0
-  wait "$pid" || status=$?
-  tr -d '\r' <"$out" | grep -Eqx "response: ($1)" || fail "response '$(tr -d '\r' <"$out")' (status $status), expected $1; stderr: $(cat "$out.err")"
+  rig_wait "$pid" 30 || fail "the box did not end within 30 s (ended by the test)"
+  grep -Eqx "response: ($1)" <<<"$(tr -d '\r' <"$out")" ||
+    fail "response '$(tr -d '\r' <"$out")' (status $rig_status), expected $1; stderr: $(cat "$out.err")"
 }
 
 echo "--- severity informational: icon, text lines, one OK"
@@ -78,7 +78,8 @@ expect_response cancel
 
 echo "--- severity 5 raises before anything is shown"
 start --title "Bad severity" --severity 5 "never shown"
-status=0; wait "$pid" || status=$?
+rig_wait "$pid" 30 || true
+status=$rig_status
 [ "$status" = 2 ] && grep -q '^exception: IInvalidParameter' "$out" || fail "severity 5: status $status, output $(cat "$out")"
 "$rig/boxdriver" wait --title "Bad severity" --timeout 1 >/dev/null 2>&1 && fail "severity 5 showed a box"
 
@@ -116,14 +117,14 @@ expect_response ignore
 echo "--- a text longer and taller than the screen still gives a box that answers"
 long=$(printf 'x%.0s' $(seq 20000))$(printf '\\nline %d' $(seq 500))
 start --title "Long" --style 0x1 "$long"
-got=$("$rig/boxdriver" wait --title "Long" --timeout 30)
+got=$("$rig/boxdriver" wait --title "Long" --timeout 30) || true
 case $got in *$'text: line 500\nbutton: OK (default)\nbutton: Cancel') ;; *) fail "long text box: $(printf '%s' "$got" | tail -3)" ;; esac
 driver press --title "Long" --button Cancel
 expect_response cancel
 
 echo "--- a platform error record is shown as a fatal error"
 start --title "System" --error 2
-got=$("$rig/boxdriver" wait --title "System" --timeout 30)
+got=$("$rig/boxdriver" wait --title "System" --timeout 30) || true
 case $got in *$'icon: error\ntext: '?*$'\nbutton: OK (default)') ;; *) fail "error record box: $got" ;; esac
 driver press --title "System" --button OK
 expect_response ok
@@ -133,21 +134,21 @@ if [ "$platform" = win ]; then
   start --title "Private" --style 0x0 --private "Queue"
   driver press --title "Private" --button OK
   expect_response ok
-  tr -d '\r' <"$out" | grep -q '^private: 7 8' || fail "private message: $(cat "$out")"
+  grep -q '^private: 7 8' <<<"$(tr -d '\r' <"$out")" || fail "private message: $(cat "$out")"
 else
   echo "--- no display: the box is one line on standard error, answered by its first button"
-  err=$(env -u DISPLAY "$boxshow" --title "No display" --style 0x4 'Yes or no' 2>&1 >"$tmp/nd.out")
+  err=$(env -u DISPLAY "$boxshow" --title "No display" --style 0x4 'Yes or no' 2>&1 >"$tmp/nd.out") || true
   [ "$err" = "No display: Yes or no" ] || fail "no-display line: '$err'"
   grep -qx 'response: yes' "$tmp/nd.out" || fail "no-display response: $(cat "$tmp/nd.out")"
-  env -u DISPLAY "$boxshow" --style 0xD 'c' >"$tmp/nd.out" 2>/dev/null
+  env -u DISPLAY "$boxshow" --style 0xD 'c' >"$tmp/nd.out" 2>/dev/null || true # (judged by its answer)
   grep -qx 'response: cancel' "$tmp/nd.out" || fail "no-display buttonsCancel: $(cat "$tmp/nd.out")"
-  env -u DISPLAY "$boxshow" --exception recoverable 'Retry?' >"$tmp/nd.out" 2>"$tmp/nd.err"
+  env -u DISPLAY "$boxshow" --exception recoverable 'Retry?' >"$tmp/nd.out" 2>"$tmp/nd.err" || true
   grep -qx 'response: retry' "$tmp/nd.out" && [ "$(cat "$tmp/nd.err")" = ": Retry?" ] ||
     fail "no-display exception: $(cat "$tmp/nd.out" "$tmp/nd.err")"
   status=0; DISPLAY=:999 "$boxshow" --desktop-size >"$tmp/nd.out" 2>/dev/null || status=$?
   [ "$status" = 2 ] && grep -q '^exception: IInvalidRequest: XOpenDisplay: cannot open display ":999"' "$tmp/nd.out" ||
     fail "desktop size without display: $(cat "$tmp/nd.out")"
-  "$boxshow" --desktop-size | grep -qx 'desktop: 1280x1024' || fail "desktop size on Xvfb"
+  grep -qx 'desktop: 1280x1024' <<<"$("$boxshow" --desktop-size)" || fail "desktop size on Xvfb"
   echo "--- a box the platform refuses (no such owner, no such button set): showMessageBox raises;"
   echo "    show writes the box to standard error and answers as its first button"
   for args in "--owner bogus" "--style 0x7"; do
@@ -187,9 +188,10 @@ else
     for count in 5000 300000; do
       start --title "Word $count" --style 0x0 --repeat "$count" x
       expect_box "Word $count" "title: Word $count"$'\n'"text: $(head -c "$count" /dev/zero | tr '\0' x)"$'\n'"button: OK (default)"
-      if ! look_at_box "Word $count" "word-$count-$which"; then fail "word of $count ($which): no box"; wait "$pid"; continue; fi
+      if ! look_at_box "Word $count" "word-$count-$which"; then fail "word of $count ($which): no box"; rig_wait "$pid" 30 || true; continue; fi
       if (( ${bw:-0} >= 400 && bw <= 1280 && ${bh:-0} >= 300 && bh <= 1024 && ${th:-0} >= 20 * 12 )); then
-        first=$(ink "${tw}x12+${tx}+${ty}") last=$(ink "${tw}x12+${tx}+$((ty + th - 14))")
+        first=$(ink "${tw}x12+${tx}+${ty}") || true
+        last=$(ink "${tw}x12+${tx}+$((ty + th - 14))") || true
         awk -v a="$first" -v b="$last" 'BEGIN { exit !(a > 0.05 && b > 0.05) }' ||
           fail "word of $count ($which): nothing to read in the first or last line (ink $first, $last)"
       else
@@ -208,7 +210,8 @@ else
     expect_box "Core $which" "title: Core $which"$'\nicon: warning\ntext: Première ligne, “quoted” – dashed\ntext: second line\nbutton: Yes (default)\nbutton: No'
     if look_at_box "Core $which" "core-$which"; then
       # Both lines are written: dark pixels in the upper and in the lower half of the text.
-      upper=$(dark "${tw}x$((th / 2))+${tx}+${ty}") lower=$(dark "${tw}x$((th / 2))+${tx}+$((ty + th / 2))")
+      upper=$(dark "${tw}x$((th / 2))+${tx}+${ty}") || true
+      lower=$(dark "${tw}x$((th / 2))+${tx}+$((ty + th / 2))") || true
       (( upper > 100 && lower > 30 )) || fail "core fonts ($which): text not drawn (dark pixels $upper above, $lower below)"
     else
       fail "core fonts ($which): no box"
@@ -226,4 +229,4 @@ else
 fi
 
 echo "$failures failure(s)"
-[ "$failures" = 0 ]
+[ "$failures" = 0 ] || exit 1

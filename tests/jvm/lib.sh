@@ -2,17 +2,18 @@
 # bridge's directories put on PATH by the host itself (as the launcher does), -Xcheck:jni for
 # every VM, and the checks of what each run printed and its exit status.
 # Usage from a test: source lib.sh HOST BRIDGE_DIR TEST_JAR JDK_HOME
-set -u
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../rig/procs.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/../bridge/checks.sh"
 host=$1 bridge_dir=$2 test_jar=$3 jdk=$4
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+rig_at_exit 'rm -rf "$work"'
 cwd=$work # the current directory of the next run
 loaded="loaded $bridge_dir/liblanyard.so" # the host's first line
 
 # start NAME [ENV=VALUE...] -- STEPS...: starts the host in $cwd in the background (no display
-# unless the test has one, no LD_LIBRARY_PATH); finish_run waits for it and keeps its exit
-# status. run: both.
+# unless the test has one, no LD_LIBRARY_PATH); finish_run waits for it, two minutes at most,
+# and keeps its exit status. run: both.
 start() {
   last=$1
   shift
@@ -26,10 +27,7 @@ start() {
 }
 
 finish_run() {
-  wait "$started"
-  echo $? >"$work/$last.rc"
-  no_jni_warnings
-  set_signal_report_aside
+  finish_run_within 120
 }
 
 run() {
@@ -37,18 +35,16 @@ run() {
   finish_run
 }
 
-# finish_run for a run that must end by itself: a host still running after $1 seconds is killed,
+# finish_run for a run that must end by itself: a host still running after $1 seconds is ended,
 # and its status is then 124.
 finish_run_within() {
-  local i
-  for i in $(seq $(($1 * 10))); do kill -0 "$started" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$started" 2>/dev/null; then
-    kill -9 "$started"
-    wait "$started" 2>/dev/null
+  if ! rig_wait "$started" "$1"; then
     echo 124 >"$work/$last.rc"
-    return
+    return 0
   fi
-  finish_run
+  echo "$rig_status" >"$work/$last.rc"
+  no_jni_warnings
+  set_signal_report_aside
 }
 
 # -Xcheck:jni reports misuse as warnings (or fatal errors) on the VM's output streams. The same
@@ -56,8 +52,10 @@ finish_run_within() {
 # process exits that check can catch the handlers mid-teardown and print "SIGSEGV handler
 # modified!", which says nothing about JNI use and is left out here.
 no_jni_warnings() {
+  # (The last grep reads to the end: one that stopped at the first match would cut the pipe
+  # before the others are done, and pipefail would take that for no match.)
   if cat "$work/$last.err" "$work/$last.out" | grep -v -E 'handler modified!$' |
-       grep -qiE 'WARNING|FATAL ERROR'; then
+       grep -iE 'WARNING|FATAL ERROR' >/dev/null; then
     fail "the JVM reported JNI misuse"
     show
   fi
@@ -69,7 +67,7 @@ no_jni_warnings() {
 # of a run takes the run's later lines with it, so the checks of those lines still fail.
 set_signal_report_aside() {
   local out=$work/$last.out at
-  at=$(grep -n -m1 -E '^Warning: SIG[A-Z0-9]+ handler modified!$' "$out" | cut -d: -f1)
+  at=$(grep -n -m1 -E '^Warning: SIG[A-Z0-9]+ handler modified!$' "$out" | cut -d: -f1) || true
   [ -n "$at" ] || return 0
   tail -n +"$at" "$out" >"$work/$last.vmreport"
   head -n $((at - 1)) "$out" >"$out.kept" && mv "$out.kept" "$out"

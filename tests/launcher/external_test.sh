@@ -9,7 +9,7 @@
 # receives. On Linux the process is replaced (same process id), and java gets SIGPIPE as the
 # shell gave it.
 # Environment: QUILLET, FAKEJAVA; under Wine REG_VIEW.
-set -u
+set -euo pipefail
 launcher_script=$0
 source "$(dirname "$0")/lib.sh"
 
@@ -41,7 +41,7 @@ register() { # HOME
 reg_escape() { local s=${1//\\/\\\\}; printf '%s' "${s//\"/\\\"}"; }
 install_java() { mkdir -p "$1/bin"; cp "$FAKEJAVA" "$1/bin/java$exe"; }
 
-run_ajs() { # [--ignore-sigpipe]: runs quillet /ajs in the run folder; sets status and pid
+run_ajs() { # [--ignore-sigpipe]: runs quillet /ajs in the run folder, 60 s at most; sets status and pid
   rm -f "$work/java.log"
   local log=$work/java.log ignore=
   [ "${1:-}" = --ignore-sigpipe ] && ignore=PIPE
@@ -53,8 +53,7 @@ run_ajs() { # [--ignore-sigpipe]: runs quillet /ajs in the run folder; sets stat
     (cd "$run" && { [ -z "$ignore" ] || trap '' PIPE; } && exec env FAKEJAVA_LOG="$log" FAKEJAVA_STATUS=5 PATH=/usr/bin:/bin "$app/quillet" /ajs >"$work/out" 2>&1) &
   fi
   pid=$!
-  status=0
-  wait "$pid" || status=$?
+  await_quillet "$pid" 60 || fail "quillet /ajs did not end within 60 s (ended by the test)"
 }
 
 # Homes whose names a shell or a command line would read differently: '$' and what a Windows
@@ -74,7 +73,7 @@ for home in "${homes[@]}"; do
   [ -f "$work/java.log" ] || { fail "java was not started; quillet: status $status, $(head -c 1000 "$work/out")"; continue; }
   log=$(tr -d '\r' <"$work/java.log")
   [ "$platform" = win ] && java_path="$java_home\\bin\\java.exe" || java_path="$home/bin/java"
-  args=$(grep '^arg: ' <<<"$log")
+  args=$(grep '^arg: ' <<<"$log" || true)
   expected="arg: $java_path
 arg: -cp
 arg: dorn.quillet.jar
@@ -85,7 +84,7 @@ arg: com/obel/dorntools/quillet/StartQuillet"
   run_native=$run
   [ "$platform" = win ] && run_native=$(windows_path "$run")
   grep -qxF "cwd: $run_native" <<<"$log" || fail "java's current directory: $(grep '^cwd' <<<"$log")"
-  java_path_var=$(grep '^path: ' <<<"$log")
+  java_path_var=$(grep '^path: ' <<<"$log" || true)
   if [ "$platform" = win ]; then
     [[ "$java_path_var" == "path: $runtime_dir$sep$java_home$sep$run_native$sep"* ]] ||
       fail "java's PATH is not the composed one: $java_path_var"
@@ -122,7 +121,9 @@ expect_failed_start() {
   if [ "$platform" = x11 ]; then
     [ -s "$work/out" ] && fail "quillet wrote: $(head -c 1000 "$work/out")"
   fi
-  "$rig/boxdriver" list | grep -q . && fail "a window is left: $("$rig/boxdriver" list)"
+  local windows
+  windows=$("$rig/boxdriver" list) || fail "the windows could not be listed"
+  [ -z "$windows" ] || fail "a window is left: $windows"
 }
 
 begin "/ajs with no java in the Java home"
@@ -136,19 +137,19 @@ expect_failed_start
 source "$rig/boxes.sh"
 expect_not_installed() {
   local got
-  got=$("$rig/boxdriver" wait --title Quillet --timeout 60)
+  got=$("$rig/boxdriver" wait --title Quillet --timeout 60) || true
   [ "$got" = "$not_installed_box" ] || fail "box shows:"$'\n'"$got"
   "$rig/boxdriver" press --title Quillet --button OK >/dev/null || fail "could not press OK"
-  wait "$pid" || status=$?
+  await_quillet "$pid" 30 || fail "quillet did not end within 30 s of OK (ended by the test)"
   [ "$status" = 3 ] || fail "status $status, not 3"
-  [ -f "$work/java.log" ] && fail "something was started: $(cat "$work/java.log")"
+  if [ -f "$work/java.log" ]; then fail "something was started: $(cat "$work/java.log")"; fi
 }
 
 for home in none relative; do
   begin "/ajs with the Java home $home: the not-installed message"
   install_java "$run/jre" # what a relative home would find
   if [ "$platform" = win ]; then
-    "$rig/wine-run" reg delete "HKLM\\$key" /f "$REG_VIEW" >/dev/null 2>&1
+    "$rig/wine-run" reg delete "HKLM\\$key" /f "$REG_VIEW" >/dev/null 2>&1 || true # (may be gone)
     "$rig/wine-run" reg add "HKLM\\$key" /v RuntimeLib /d 'C:\jre\bin\server\jvm.dll' /f "$REG_VIEW" >/dev/null 2>&1
     [ "$home" = relative ] && "$rig/wine-run" reg add "HKLM\\$key" /v JavaHome /d jre /f "$REG_VIEW" >/dev/null 2>&1
   else
@@ -163,7 +164,7 @@ for home in none relative; do
   else
     (cd "$run" && exec env FAKEJAVA_LOG="$log_file" PATH=/usr/bin:/bin "$app/quillet" /ajs >"$work/out" 2>&1) &
   fi
-  pid=$! status=0
+  pid=$!
   expect_not_installed
   rm -rf "$run/jre"
 done
@@ -187,4 +188,4 @@ if [ "$platform" = win ]; then
 fi
 
 echo "$failures failures"
-[ "$failures" = 0 ]
+[ "$failures" = 0 ] || exit 1

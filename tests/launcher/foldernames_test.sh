@@ -6,7 +6,7 @@
 # library loaded by its full path, PATH and the java that /ajs starts, the current directory and
 # the program's own folder (the bridge beside it).
 # Environment: QUILLET, LANYARD, JVMSTUB_DIR, FAKEJAVA, REG_VIEW. Windows only.
-set -u
+set -euo pipefail
 # Wine turns the command line, the environment and Unix file names into Windows text by the
 # Unix locale: the names below reach Windows whole only from a UTF-8 one.
 export LC_ALL=C.UTF-8
@@ -24,7 +24,7 @@ wine_reg() { "$rig/wine-run" reg "$@" >/dev/null 2>&1; }
 # template records it, filled in, saved as Unicode and imported.
 register() {
   local how=$1 home=$2 lib="$3\\jvm.dll" text
-  wine_reg delete 'HKLM\SOFTWARE\Obel' /f "$REG_VIEW"
+  wine_reg delete 'HKLM\SOFTWARE\Obel' /f "$REG_VIEW" || true # (none there: nothing to clear)
   if [ "$how" = add ]; then
     wine_reg add "HKLM\\$key" /v RuntimeLib /d "$lib" /f "$REG_VIEW" || fail "reg add failed"
     wine_reg add "HKLM\\$key" /v JavaHome /d "$home" /f "$REG_VIEW" || fail "reg add failed"
@@ -40,15 +40,15 @@ register() {
   rm -f "$work/export.reg"
   wine_reg export "HKLM\\$key" "$(windows_path "$work/export.reg")" "$REG_VIEW" /y
   local held
-  held=$(iconv -f UTF-16 -t UTF-8 "$work/export.reg" 2>/dev/null | tr -d '\r')
+  held=$(iconv -f UTF-16 -t UTF-8 "$work/export.reg" 2>/dev/null | tr -d '\r') || true
   grep -qxF "\"JavaHome\"=\"${home//\\/\\\\}\"" <<<"$held" &&
     grep -qxF "\"RuntimeLib\"=\"${lib//\\/\\\\}\"" <<<"$held" ||
     fail "the registry holds:"$'\n'"$held"
 }
 
 # start APP CWD PATH ARGS...: quillet from APP in the folder CWD with that PATH; waits for its end
-# (a minute at most), pressing OK on any box it shows meanwhile. Sets status, and boxes to the
-# titles of the boxes it showed.
+# (60 looks for a box, a second each, and 5 seconds more at most; then it is ended), pressing OK on
+# any box it shows meanwhile. Sets status, and boxes to the titles of the boxes it showed.
 start() {
   local app=$1 cwd=$2 path=$3 i
   shift 3
@@ -60,15 +60,13 @@ start() {
   local title
   for i in $(seq 60); do
     kill -0 "$pid" 2>/dev/null || break
-    title=$("$rig/boxdriver" wait --timeout 1 2>/dev/null | sed -n 's/^title: //p')
+    title=$("$rig/boxdriver" wait --timeout 1 2>/dev/null | sed -n 's/^title: //p') || true
     if [ -n "$title" ]; then
       boxes+="$title; "
-      "$rig/boxdriver" press --title "$title" --button OK >/dev/null 2>&1
+      "$rig/boxdriver" press --title "$title" --button OK >/dev/null 2>&1 || true
     fi
   done
-  kill -0 "$pid" 2>/dev/null && { fail "quillet did not end"; kill "$pid"; }
-  status=0
-  wait "$pid" || status=$?
+  await_quillet "$pid" 5 || fail "quillet did not end (ended by the test)"
 }
 # The in-process start went through: no box, the VM created by the stand-in, status 0.
 expect_in_process() { # CWD
@@ -79,7 +77,7 @@ expect_in_process() { # CWD
 # The java that /ajs started recorded what it got; quillet waited for it and ended with its 0.
 java_log() {
   [ "$status" = 0 ] || fail "exit status $status"
-  tr -d '\r' <"$work/java.log" 2>/dev/null
+  tr -d '\r' <"$work/java.log" 2>/dev/null || true
 }
 expect_line() { # LOG LINE
   grep -qxF "$2" <<<"$1" || fail "java did not record '$2':"$'\n'"$1"
@@ -125,12 +123,12 @@ old_path="$system_path;C:\\$name\\bin"
 start "$work/app" "$work/run" "$old_path" /ajs
 log=$(java_log)
 expect_line "$log" "arg: $native_home\\bin\\java.exe"
-args=$(grep -c '^arg: ' <<<"$log")
+args=$(grep -c '^arg: ' <<<"$log" || true)
 [ "$args" = 4 ] || fail "java got $args arguments:"$'\n'"$log"
 expect_line "$log" "arg: com/obel/dorntools/quillet/StartQuillet"
 run_dir=$(windows_path "$work/run")
 expect_line "$log" "path: $native_home\\bin\\server;$native_home;$run_dir;$old_path"
 
-wine_reg delete 'HKLM\SOFTWARE\Obel' /f "$REG_VIEW"
+wine_reg delete 'HKLM\SOFTWARE\Obel' /f "$REG_VIEW" || true
 echo "$failures failures"
-[ "$failures" = 0 ]
+[ "$failures" = 0 ] || exit 1

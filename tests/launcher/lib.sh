@@ -1,15 +1,24 @@
 # Sourced by the launcher's end-to-end scripts after their own header: the staging (platform,
-# private Xvfb, output to a file), a work folder removed at the end, the failure count, and the
-# Windows name of a Unix path, and quillet installed as a person installs it. Sets platform, rig,
-# work, failures and case.
+# private Xvfb, output to a file, what the script starts ended with it), a work folder removed at
+# the end, the failure count, and the Windows name of a Unix path, quillet installed as a person
+# installs it, and the bounded wait for its end. Sets platform, rig, work, failures and case.
 rig=${QUILLET_SOURCE_DIR:?}/tests/rig
 source "$rig/stage.sh"
 rig_stage "$QUILLET" "$launcher_script" "$@"
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+rig_at_exit 'rm -rf "$work"'
 failures=0 case=
 fail() { echo "FAIL [$case]: $*"; failures=$((failures + 1)); }
 begin() { case=$1; echo "--- $case ($SECONDS s)"; }
+# Waits for quillet, the background job PID, to end, SECONDS at most, and sets status to its exit
+# status. One still running then is ended with what it started (its boxes and all), status is
+# 124, and the answer is false: a hang costs the case its bound, not the whole test's time.
+await_quillet() { # PID SECONDS
+  local ended=0
+  rig_wait "$1" "$2" || ended=1
+  status=$rig_status
+  return $ended
+}
 # Wine's drive Z: is the root. (Not winepath: it would start Wine, and with it the desktop, on
 # whatever display is current.)
 windows_path() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }

@@ -6,7 +6,7 @@
 # window's events, must not be one of them. Linux with the real JVM (under Wine there is only
 # the stand-in, which has no such wait).
 # Environment: QUILLET, LANYARD, JDK_HOME, STARTER_JAR; NATURALEND_RUNS runs of each (default 7).
-set -u
+set -euo pipefail
 launcher_script=$0
 source "$(dirname "$0")/lib.sh"
 
@@ -55,4 +55,4 @@ if [ "$(wc -l <"$work/java.ms")" = "$runs" ] && [ "$(wc -l <"$work/quillet.ms")"
 fi
 
 echo "$failures failures"
-[ "$failures" = 0 ]
+[ "$failures" = 0 ] || exit 1

@@ -5,7 +5,7 @@
 # Every end is an orderly one with its own status, never an abort.
 # Environment: QUILLET, LANYARD, JDK_HOME, STARTER_JAR; SKIP_VM=1 where no VM may be created
 # (sanitizers); SCREENSHOT_DIR (optional) keeps the screenshots.
-set -u
+set -euo pipefail
 launcher_script=$0
 source "$(dirname "$0")/lib.sh"
 
@@ -30,17 +30,14 @@ start() {
   pid=$!
 }
 driver() { DISPLAY=$display "$rig/boxdriver" "$@"; }
-# quillet ends by itself with the status expected (not the abort's 134).
+# quillet ends by itself within 60 seconds with the status expected (not the abort's 134).
 expect_end() {
-  local i status=0
-  for i in $(seq 600); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$pid" 2>/dev/null && { fail "quillet did not end"; kill "$pid"; }
-  wait "$pid" || status=$?
+  await_quillet "$pid" 60 || fail "quillet did not end within 60 s (ended by the test)"
   [ "$status" = "$1" ] || fail "exit status $status, expected $1; stderr: $(head -c 2000 "$err")"
 }
 # Looks at the screen: $work/shot.png, kept in SCREENSHOT_DIR as NAME.png.
 screenshot() {
-  import -display "$display" -window root "$work/shot.png"
+  if ! import -display "$display" -window root "$work/shot.png"; then fail "no screenshot of $display"; return 0; fi
   [ -z "${SCREENSHOT_DIR:-}" ] || { mkdir -p "$SCREENSHOT_DIR"; cp "$work/shot.png" "$SCREENSHOT_DIR/$1.png"; }
 }
 # The dark pixels of a rectangle (W H X Y) of the screenshot.
@@ -52,9 +49,9 @@ dark() {
 # line's band of the text window. Then OK.
 expect_drawn_box() { # TITLE EXPECTED SCREENSHOT_NAME
   local got lines text x y w h band i
-  got=$(driver wait --title "$1" --timeout 60)
+  got=$(driver wait --title "$1" --timeout 60) || true
   [ "$got" = "$2" ] || fail "box shows:"$'\n'"$got"$'\n'"expected:"$'\n'"$2"
-  text=$(driver window --title "$1" | awk '$1 == "child:" && $2 == "Static" && $7 != "icon:error" && $7 != "icon:warning"' | head -1)
+  text=$(driver window --title "$1" | awk '$1 == "child:" && $2 == "Static" && $7 != "icon:error" && $7 != "icon:warning" { print; exit }') || true
   read -r _ _ x y w h _ <<<"$text"
   if [ -z "$text" ]; then fail "no text window in the box"; return; fi
   lines=$(grep -c '^text: ' <<<"$2")
@@ -77,7 +74,7 @@ expect_end 3
 # /ajs: the display is checked before the route matters, and no VM is needed (the sanitizers'
 # run has none).
 begin "a display of 800 x 600: the box in the server's core fonts"
-# A display of its own, kept until the fifo is written.
+# A display of its own, kept until a line comes through the fifo.
 mkfifo "$work/hold"
 "$rig/with-xvfb" -s 800x600x24 -- bash -c 'echo "$DISPLAY" >"$1"; read -r _ <"$2"' _ "$work/small" "$work/hold" &
 holder=$!
@@ -88,8 +85,9 @@ icon: warning
 text: Your video mode is set to 800x600 or less resolution. This is not supported by Quillet
 button: OK (default)" nofont-small-display
 expect_end 9
-echo >"$work/hold"
-wait "$holder"
+# Opened for reading too, the fifo takes the line even from a holder that has gone.
+echo 1<>"$work/hold"
+rig_wait "$holder" 10 || fail "the display of 800 x 600 was still held 10 s after its release (ended by the test)"
 
 begin "no font at all: the message on standard error, and quillet ends"
 start "$work/empty.reg" none
@@ -104,13 +102,13 @@ if [ "${SKIP_VM:-0}" != 1 ]; then
   start "$work/runtime.reg" core
   for _ in $(seq 600); do [ -e "$run/main-started" ] && break; kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
   if [ -e "$run/main-started" ]; then
-    got=$(driver window --title Tessaran --timeout 30)
+    got=$(driver window --title Tessaran --timeout 30) || true
     grep -qx 'visible: yes' <<<"$got" || fail "the splash is not shown: $got"
     screenshot nofont-splash
     # The status line is red with "Please wait..." in white, and every line of the panel is
     # written, in the server's core fonts.
     read -r _ _ sx sy sw sh _ <<<"$(awk '$1 == "child:" && $2 == "IInfoArea"' <<<"$got")"
-    colours=$(convert "$work/shot.png" -crop "${sw:-1}x${sh:-1}+${sx:-0}+${sy:-0}" +repage -format %c histogram:info:-)
+    colours=$(convert "$work/shot.png" -crop "${sw:-1}x${sh:-1}+${sx:-0}+${sy:-0}" +repage -format %c histogram:info:-) || true
     red=$(awk '/#FF0000/ { sub(":", "", $1); print $1 }' <<<"$colours")
     white=$(awk '/#FFFFFF/ { sub(":", "", $1); print $1 }' <<<"$colours")
     (( ${red:-0} * 2 > ${sw:-0} * ${sh:-0} )) || fail "no red status line in the splash"
@@ -122,9 +120,9 @@ if [ "${SKIP_VM:-0}" != 1 ]; then
     expect_end 7
   else
     fail "main did not start; stderr: $(head -c 2000 "$err")"
-    kill "$pid" 2>/dev/null
+    rig_end "$pid"
   fi
 fi
 
 echo "$failures failures"
-[ "$failures" = 0 ]
+[ "$failures" = 0 ] || exit 1

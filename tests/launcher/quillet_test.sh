@@ -6,7 +6,7 @@
 # Environment: QUILLET, LANYARD; on Linux JDK_HOME, VMPROBE_JAR (a Java agent that prints the
 # process it runs in) and SKIP_VM=1 where no VM may be created (sanitizers); under Wine
 # JVMSTUB_DIR and REG_VIEW (/reg:32 or /reg:64). (The program file itself: tests/pe_files.sh.)
-set -u
+set -euo pipefail
 launcher_script=$0
 source "$(dirname "$0")/lib.sh"
 source_dir=$QUILLET_SOURCE_DIR
@@ -55,7 +55,7 @@ echo "not a shared library" >"$work/app-corrupt/$bridge_file"
 if [ "$platform" = win ]; then
   no_entry=$JVMSTUB_DIR/jvm.dll
 else
-  no_entry=$(ldconfig -p | awk '/libz\.so\.1 .*x86-64/ { print $NF; exit }')
+  no_entry=$(awk '/libz\.so\.1 .*x86-64/ { print $NF; exit }' <<<"$(ldconfig -p)")
 fi
 [ -n "$no_entry" ] && install "$work/app-noentry" "$no_entry"
 mkdir -p "$work/run"
@@ -87,7 +87,7 @@ fi
 wine_reg() { "$rig/wine-run" reg "$@" >/dev/null 2>&1; }
 reg_clear() {
   if [ "$platform" = win ]; then
-    wine_reg delete 'HKLM\SOFTWARE\Obel' /f "$REG_VIEW"
+    wine_reg delete 'HKLM\SOFTWARE\Obel' /f "$REG_VIEW" || true # (none there: nothing to clear)
   else
     printf 'Windows Registry Editor Version 5.00\n' >"$IREGISTRY"
   fi
@@ -158,9 +158,9 @@ start() {
 # The box with that title shows exactly the expected lines; then its OK button is pressed.
 expect_box() {
   local got
-  got=$("$rig/boxdriver" wait --title "$1" --timeout 60)
+  got=$("$rig/boxdriver" wait --title "$1" --timeout 60) || true
   # A box that has just appeared may not show its icon yet: one more look.
-  [ "$got" = "$2" ] || { sleep 1; got=$("$rig/boxdriver" wait --title "$1" --timeout 5); }
+  [ "$got" = "$2" ] || { sleep 1; got=$("$rig/boxdriver" wait --title "$1" --timeout 5) || true; }
   [ "$got" = "$2" ] || fail "box '$1' shows:"$'\n'"$got"$'\n'"expected:"$'\n'"$2"
   if [ -z "$got" ]; then
     # No such box: whether quillet still runs, and what it shows, tell a lost start from a slow one.
@@ -175,17 +175,17 @@ expect_box() {
 status_not_installed=3 status_path=4 status_environment=5 status_registry=6 status_bridge=7
 status_no_display=8 status_small_display=9
 
-# quillet ends by itself, with exit status STATUS (default 0: the application ran and ended),
-# showing nothing more.
+# quillet ends by itself within 30 seconds, with exit status STATUS (default 0: the application
+# ran and ended), showing nothing more. One that does not is failed with its windows, its boxes
+# are answered, and 10 seconds later it is ended: under a minute in all, whatever it does.
 expect_end() { # [STATUS]
   local expected=${1:-0} i
   for i in $(seq 300); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
   if kill -0 "$pid" 2>/dev/null; then
     fail "quillet did not end; windows: $("$rig/boxdriver" list 2>&1 | tr '\n' ' ')"
-    for i in 1 2 3; do "$rig/boxdriver" press --button OK --timeout 2 >/dev/null 2>&1; done
+    for i in 1 2 3; do "$rig/boxdriver" press --button OK --timeout 2 >/dev/null 2>&1 || true; done
   fi
-  local status=0
-  wait "$pid" || status=$?
+  await_quillet "$pid" 10 || fail "quillet did not end 10 s after its boxes were answered either (status 124: ended by the test)"
   [ "$status" = "$expected" ] || fail "exit status $status, expected $expected; stderr: $(head -c 2000 "$err")"
 }
 
@@ -194,16 +194,16 @@ expect_vm() {
   if [ "$platform" = win ]; then
     if [ "$1" = yes ]; then
       grep -q '^JNI_CreateJavaVM' "$stub_log" 2>/dev/null || fail "no VM was created"
-    else
-      grep -q '^JNI_CreateJavaVM' "$stub_log" 2>/dev/null && fail "a VM was created"
+    elif grep -q '^JNI_CreateJavaVM' "$stub_log" 2>/dev/null; then
+      fail "a VM was created"
     fi
   elif [ "$1" = yes ]; then
     local i
     for i in $(seq 100); do grep -q 'vm-probe:' "$err" && break; sleep 0.1; done
     grep -qx "vm-probe: created in process $pid" "$err" ||
       fail "no VM created in quillet's process $pid; stderr: $(head -c 2000 "$err")"
-  else
-    grep -q 'vm-probe:' "$err" && fail "a VM was created"
+  elif grep -q 'vm-probe:' "$err"; then
+    fail "a VM was created"
   fi
 }
 
@@ -223,7 +223,8 @@ expect_stderr_boxes() {
   [ "$got" = "$1" ] || fail "standard error shows:"$'\n'"$got"$'\n'"expected:"$'\n'"$1"
 }
 
-# Runs the commands on a display of the given size (WxH) of their own.
+# Runs the commands on a display of the given size (WxH) of their own, held by a holder that
+# ends when a line comes through the fifo.
 on_display() {
   local size=$1 fifo=$work/display.fifo
   shift
@@ -232,10 +233,17 @@ on_display() {
   "$rig/with-xvfb" -s "${size}x24" -- bash -c 'echo "$DISPLAY" >"$1"; read -r _ <"$2"' _ "$work/display" "$fifo" &
   local holder=$! i
   for i in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+  if [ ! -s "$work/display" ]; then
+    fail "no display of $size for: $*"
+    rig_end "$holder"
+    return 0
+  fi
   local saved=${DISPLAY:-}
   if [ "$platform" = win ]; then
     # Wine keeps the screen its wineserver found: a new one for this display (persistent, as
-    # the fixture's is), and after it a new one for the fixture's.
+    # the fixture's is), and after it a new one for the fixture's. Ended with the script, should
+    # it end meanwhile.
+    private_wineserver=1
     rig_wineserver_restart || fail "no wineserver for the display $size"
     export QUILLET_WINE_DISPLAY=$(cat "$work/display")
   else
@@ -243,15 +251,24 @@ on_display() {
   fi
   "$@"
   if [ "$platform" = win ]; then
-    "$rig_wineserver" -k; "$rig_wineserver" -w
+    "$rig_wineserver" -k || true
+    "$rig_wineserver" -w
+    private_wineserver=
     unset QUILLET_WINE_DISPLAY
-    "$rig/wine-fixture" start "$QUILLET_RIG_DIR" >/dev/null
+    "$rig/wine-fixture" start "$QUILLET_RIG_DIR" >/dev/null || fail "the fixture's wineserver did not start again"
   else
     export DISPLAY=$saved
   fi
-  echo >"$fifo"
-  wait "$holder"
+  # Opened for reading too, the fifo takes the line even from a holder that has gone.
+  echo 1<>"$fifo"
+  rig_wait "$holder" 10 || fail "the display $size was still held 10 s after its release (ended by the test)"
 }
+# A test that ends on a display of its own leaves the fixture's wineserver and display as it
+# found them, for the tests after it.
+private_wineserver=
+if [ "$platform" = win ]; then
+  rig_at_exit '[ -z "$private_wineserver" ] || { "$rig_wineserver" -k; "$rig_wineserver" -w; "$rig/wine-fixture" start "$QUILLET_RIG_DIR" >/dev/null; }'
+fi
 
 
 # --- environment set-up ----------------------------------------------------------------------
@@ -384,7 +401,7 @@ display_800() {
   if [ "$vm_cases" = 1 ]; then start --; else start --app "$work/app-nobridge" --; fi
   [ "$vm_cases" = 1 ] || expect_box "$tessaran" "$bridge_box"
   local got
-  got=$("$rig/boxdriver" wait --title "$tessaran" --timeout 60)
+  got=$("$rig/boxdriver" wait --title "$tessaran" --timeout 60) || true
   # The VM exists before the display is measured.
   [ "$vm_cases" = 1 ] && expect_vm yes
   [ "$got" = "$video_box" ] || fail "box shows:"$'\n'"$got"$'\n'"expected:"$'\n'"$video_box"
@@ -465,4 +482,4 @@ fi
 
 [ "$platform" = win ] && reg_clear
 echo "$runs runs, $failures failures"
-[ "$failures" = 0 ]
+[ "$failures" = 0 ] || exit 1

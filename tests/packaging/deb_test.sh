@@ -7,7 +7,7 @@
 # installation wrote. A second installation keeps that file; a purge removes everything the
 # package brought, and the registry file too unless it was changed.
 # Needs root (dpkg, mounts); elsewhere it is skipped with the reason.
-set -u
+set -euo pipefail
 build=${QUILLET_BUILD_DIR:?} source_dir=${QUILLET_SOURCE_DIR:?}
 rig=$source_dir/tests/rig
 skip_status=77
@@ -25,8 +25,10 @@ if [ -z "${DEB_TEST_INNER:-}" ]; then
   DEB_TEST_INNER=1 exec unshare -m --propagation private "$rig/with-xvfb" -- bash "$0" "$@"
 fi
 
+source "$rig/procs.sh"
 work=$(mktemp -d)
-trap 'umount -R "$work/root" 2>/dev/null; rm -rf "$work"' EXIT
+# (What runs in the root is ended before: its mounts are then free to go.)
+rig_at_exit 'umount -R "$work/root" 2>/dev/null; rm -rf "$work"'
 failures=0 case=
 fail() { echo "FAIL [$case]: $*"; failures=$((failures + 1)); }
 begin() { case=$1; echo "--- $case"; }
@@ -37,7 +39,7 @@ if ! (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/p
   echo "FAIL: cpack made no package"
   exit 1
 fi
-deb=$(ls "$work"/packages/quillet_*_amd64.deb 2>/dev/null | head -n 1)
+deb=$(ls "$work"/packages/quillet_*_amd64.deb 2>/dev/null | head -n 1) || true
 [ -n "$deb" ] || { cat "$work/cpack.log"; echo "FAIL: no quillet_*_amd64.deb"; exit 1; }
 echo "$(basename "$deb")"
 
@@ -73,7 +75,7 @@ done
 for f in usr/lib/quillet/quillet usr/lib/quillet/liblanyard.so; do
   dynamic=$(readelf -d "$work/x/$f")
   grep -q 'NEEDED.*\[libclasslib.so\]' <<<"$dynamic" || fail "$f does not use the shared class library"
-  paths=$(grep -E 'RPATH|RUNPATH' <<<"$dynamic" | sed 's/.*\[\(.*\)\]$/\1/')
+  paths=$(grep -E 'RPATH|RUNPATH' <<<"$dynamic" | sed 's/.*\[\(.*\)\]$/\1/') || true # (none: judged below)
   [ "$paths" = '$ORIGIN' ] || fail "$f searches '$paths', not \$ORIGIN alone"
 done
 # The icon is the program's own, transparent where its mask is.
@@ -98,7 +100,7 @@ begin "lintian"
 if ! lintian --fail-on error "$deb" >"$work/lintian" 2>&1; then
   fail "lintian reports errors"
 fi
-grep -v 'running with root privileges' "$work/lintian"
+grep -v 'running with root privileges' "$work/lintian" || true # (shown, not judged)
 
 # --- installed into a throw-away root --------------------------------------------------------------
 root=$work/root
@@ -146,33 +148,28 @@ sample_run() { # LABEL COMMAND (run by sh in the root)
   as_user sh -c "$2" >"$work/out" 2>"$work/err" &
   local pid=$! id= i
   for i in $(seq 600); do
-    id=$(xdotool search --onlyvisible --name '^Quillet sample application$' 2>/dev/null | head -n 1)
+    id=$(xdotool search --onlyvisible --name '^Quillet sample application$' 2>/dev/null | head -n 1) || true
     [ -n "$id" ] && break
     kill -0 $pid 2>/dev/null || break
     sleep 0.1
   done
   if [ -z "$id" ]; then
     fail "the sample's window did not show; out: $(head -c 2000 "$work/out"); err: $(head -c 2000 "$work/err")"
-    kill $pid 2>/dev/null; wait $pid 2>/dev/null
-    return
+    rig_end "$pid"
+    return 0
   fi
   sleep 0.5 # the window's first paint
   local X Y WIDTH HEIGHT SCREEN WINDOW
   eval "$(xdotool getwindowgeometry --shell "$id")"
   xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + HEIGHT - 28)) click 1
-  for i in $(seq 300); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-  if kill -0 $pid 2>/dev/null; then
-    fail "quillet did not end after Done"
-    kill $pid
-  fi
-  local rc=0
-  wait $pid || rc=$?
+  rig_wait "$pid" 30 || fail "quillet did not end within 30 s of Done (ended by the test)"
+  local rc=$rig_status
   [ $rc = 0 ] || fail "exit status $rc; err: $(head -c 2000 "$work/err")"
   grep -q '^Quillet sample started with \[~CVersion\]' "$work/out" ||
     fail "the sample did not start with the launcher's argument: $(head -c 2000 "$work/out")"
   # The sample signals the launcher through the bridge, which the JVM loads from the
   # program's directory.
-  grep -q 'no launcher to signal' "$work/err" && fail "the sample found no bridge: $(head -c 2000 "$work/err")"
+  if grep -q 'no launcher to signal' "$work/err"; then fail "the sample found no bridge: $(head -c 2000 "$work/err")"; fi
 }
 
 if [ -x "$root/usr/bin/quillet" ]; then
@@ -199,7 +196,7 @@ if dpkg_in_root -i /tmp/quillet.deb && dpkg_in_root --purge quillet; then
   # other packages' triggers rebuild are not the package's.
   left=$(cd "$work/upper" && find . -mindepth 1 \( -type f -o -type l \) |
          grep -Ev '^\./(var/lib/dpkg|var/log|var/cache|tmp|run)/|^\./usr/share/icons/hicolor/icon-theme\.cache$|^\./usr/share/applications/mimeinfo\.cache$|^\./etc/ld\.so\.cache$' |
-         sort)
+         sort) || true # (nothing: the answer wanted)
   [ -z "$left" ] || fail "left behind: $left"
   for d in etc/obel var/lib/quillet usr/lib/quillet usr/share/doc/quillet; do
     [ -e "$root/$d" ] && fail "/$d is left"
@@ -207,4 +204,4 @@ if dpkg_in_root -i /tmp/quillet.deb && dpkg_in_root --purge quillet; then
 fi
 
 echo "$failures failures"
-[ "$failures" = 0 ]
+[ "$failures" = 0 ] || exit 1

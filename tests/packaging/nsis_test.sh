@@ -8,7 +8,7 @@
 # application's exit status); no runtime registry values written. The uninstaller then leaves
 # nothing behind. Once more into a folder chosen with /D=, and uninstalled.
 # Environment: JVMSTUB_DIR, REG_VIEW, OBJDUMP; ctest's QUILLET_RIG_DIR and QUILLET_WINE_BITS.
-set -u
+set -euo pipefail
 rig=${QUILLET_SOURCE_DIR:?}/tests/rig
 build=${QUILLET_BUILD_DIR:?}
 source "$rig/stage.sh"
@@ -27,18 +27,21 @@ export HOME=$work/home
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 rig_wine_init "$QUILLET_RIG_DIR" "$QUILLET_WINE_BITS"
 export DISPLAY=":$(cat "$QUILLET_RIG_DIR/display")"
-trap '"$rig_wineserver" -k 2>/dev/null; rm -rf "$work"' EXIT
+rig_at_exit '"$rig_wineserver" -k 2>/dev/null; rm -rf "$work"'
 
 failures=0 case=
 fail() { echo "FAIL [$case]: $*"; failures=$((failures + 1)); }
 begin() { case=$1; echo "--- $case"; }
 windows_path() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
-settle() { "$rig_wineserver" -w; } # every process of the prefix ended, the registry on disk
+# Every process of the prefix ended, the registry on disk; two minutes at most (a program that
+# hangs ends the test there, and the prefix's server with it).
+settle() { timeout 120 "$rig_wineserver" -w; }
 # The prefix has no persistent server (settle waits for it to end), and a program that starts
 # just as the last one's server ends can be lost with it: each of these programs waits for that
 # end first. (quillet does not: its windows need Wine's desktop, which a fresh server starts
-# only with the first window, and the installer's or reg's server is still up for it.)
-wine() { settle; "$rig_wine" "$@" </dev/null; }
+# only with the first window, and the installer's or reg's server is still up for it.) Each runs
+# five minutes at most.
+wine() { settle; timeout 300 "$rig_wine" "$@" </dev/null; }
 
 begin "installer"
 if ! (cd "$work" && cpack -G NSIS --config "$build/CPackConfig.cmake" -B "$work/pack") >"$work/cpack.log" 2>&1; then
@@ -46,7 +49,7 @@ if ! (cd "$work" && cpack -G NSIS --config "$build/CPackConfig.cmake" -B "$work/
   echo "FAIL: cpack made no installer"
   exit 1
 fi
-installer=$(ls "$work"/packages/quillet-*.exe 2>/dev/null | head -n 1)
+installer=$(ls "$work"/packages/quillet-*.exe 2>/dev/null | head -n 1) || true
 [ -n "$installer" ] || { cat "$work/cpack.log"; echo "FAIL: no installer"; exit 1; }
 echo "$(basename "$installer")"
 if ! timeout 240 "$rig_wine" wineboot -i </dev/null >"$work/wineboot.log" 2>&1; then
@@ -109,18 +112,18 @@ EOF
 # Checks an installation in the Windows folder WIN_DIR (Unix DIR): its files and its shortcut.
 check_installation() { # DIR WIN_DIR
   local dir=$1 win_dir=$2 got
-  got=$(cd "$dir" 2>/dev/null && ls | sort)
+  got=$(cd "$dir" 2>/dev/null && ls | sort) || true # (none: judged below)
   [ "$got" = "$(printf '%s\n' KORBMSGS.MSG Uninstall.exe dorn.quillet.jar lanyard.dll quillet.exe quillet.reg.in | sort)" ] ||
     fail "the install folder holds: $(echo $got)"
-  [ -f "$dir/quillet.exe" ] || return
+  [ -f "$dir/quillet.exe" ] || return 0
   local f
   for f in quillet.exe lanyard.dll; do
-    "$OBJDUMP" -h "$dir/$f" | grep -q '\.debug_' && fail "$f is not stripped"
+    grep -q '\.debug_' <<<"$("$OBJDUMP" -h "$dir/$f")" && fail "$f is not stripped"
   done
   local link="$menu/Quillet/Quillet.lnk"
   if [ -f "$link" ]; then
     local target workdir icon index
-    { read -r target; read -r workdir; read -r icon; read -r index; } < <(read_shortcut "$link")
+    { read -r target; read -r workdir; read -r icon; read -r index; } < <(read_shortcut "$link") || true # (judged below)
     [ "$target" = "$win_dir\\quillet.exe" ] || fail "the shortcut starts '$target'"
     # The class path is relative to the current folder: the shortcut starts in the install folder.
     [ "$workdir" = "$win_dir" ] || fail "the shortcut starts in '$workdir', not in the install folder"
@@ -148,11 +151,11 @@ uninstall_and_check() { # DIR WIN_DIR
   [ -z "$keys" ] || fail "registry keys left behind: $keys"
   # A crash in the prefix is reported, not judged here: one of the installer's, the uninstaller's
   # or quillet's shows in its status and in what it leaves, which the checks above judge.
-  grep -sh '^wine: Unhandled' "$work/install.log" "$work/uninstall.log" | sed 's/^/note: /'
+  { grep -sh '^wine: Unhandled' "$work/install.log" "$work/uninstall.log" || true; } | sed 's/^/note: /'
   # The uninstaller's own copy waits in the temporary folder for the next start of Windows,
   # which deletes it.
   local pending left
-  pending=$(grep -A2 '"PendingFileRenameOperations"' "$WINEPREFIX/system.reg" | tr -d '\n')
+  pending=$(grep -A2 '"PendingFileRenameOperations"' "$WINEPREFIX/system.reg" | tr -d '\n') || true
   while IFS= read -r left; do
     [ -n "$left" ] || continue
     grep -qF "C:\\\\users\\\\${user_temp%/Temp}\\\\Temp\\\\${left//\//\\\\}" <<<"$pending" ||
@@ -167,8 +170,8 @@ wine "$(windows_path "$installer")" /S >"$work/install.log" 2>&1 || fail "the in
 check_installation "$dir" "$win_dir"
 key='SOFTWARE\Obel\DornTools\Java2 Runtime Environment\1.6'
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillet'
-wine reg query "$uninstall_key" /v UninstallString "$REG_VIEW" 2>/dev/null | tr -d '\r' | grep -qF "$win_dir\\Uninstall.exe" ||
-  fail "Add/Remove Programs does not know the uninstaller"
+uninstall_string=$(wine reg query "$uninstall_key" /v UninstallString "$REG_VIEW" 2>/dev/null | tr -d '\r') || true
+grep -qF "$win_dir\\Uninstall.exe" <<<"$uninstall_string" || fail "Add/Remove Programs does not know the uninstaller"
 wine reg query "HKLM\\$key" "$REG_VIEW" >/dev/null 2>&1 && fail "the installer wrote the Java runtime's registry key"
 
 begin "the program's icon is its first icon group, 1008"
@@ -183,22 +186,16 @@ start_quillet() { # ENV...
   (cd "$dir" && exec env "$@" "$rig_wine" "$win_dir\\quillet.exe" >"$work/out" 2>&1 </dev/null) &
   pid=$!
 }
-await_end() { # SECONDS: true once quillet ended
-  local i
-  for i in $(seq $(($1 * 10))); do kill -0 "$pid" 2>/dev/null || return 0; sleep 0.1; done
-  return 1
-}
 
 begin "no Java runtime: the not-installed message"
 source "$rig/boxes.sh"
 expected=$not_installed_box
 if [ -f "$dir/quillet.exe" ]; then
   start_quillet
-  got=$("$rig/boxdriver" wait --title Quillet --timeout 60)
+  got=$("$rig/boxdriver" wait --title Quillet --timeout 60) || true
   [ "$got" = "$expected" ] || fail "the box shows:"$'\n'"$got"
-  "$rig/boxdriver" press --title Quillet --button OK >/dev/null
-  await_end 30 || { fail "quillet did not end after OK"; kill "$pid"; }
-  wait "$pid"
+  "$rig/boxdriver" press --title Quillet --button OK >/dev/null || fail "could not press OK"
+  rig_wait "$pid" 30 || fail "quillet did not end within 30 s of OK (ended by the test)"
 fi
 
 begin "the jvm.dll stand-in registered: the splash, then the application"
@@ -211,7 +208,7 @@ if [ -f "$dir/quillet.exe" ]; then
                 JVMSTUB_LOG="$(windows_path "$run")\\stub.log"
   for _ in $(seq 600); do [ -e "$run/main-started" ] && break; kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
   if [ -e "$run/main-started" ]; then
-    got=$("$rig/boxdriver" list)
+    got=$("$rig/boxdriver" list) || true
     grep -q '^window: Tessaran ' <<<"$got" || fail "the splash is not shown; the windows are:"$'\n'"$got"
   else
     fail "the application's main did not start: $(head -c 2000 "$work/out")"
@@ -219,13 +216,12 @@ if [ -f "$dir/quillet.exe" ]; then
   grep -qF 'option 0 -Djava.class.path=.;DORN.QUILLET.JAR' "$run/stub.log" 2>/dev/null ||
     fail "the class path is not the tool table's: $(grep option "$run/stub.log" 2>&1)"
   touch "$run/release-main" "$run/release-setrc" "$run/release-exit"
-  await_end 60 || { fail "quillet did not end with the application"; kill "$pid"; }
-  rc=0
-  wait "$pid" || rc=$?
+  rig_wait "$pid" 60 || fail "quillet did not end with the application within 60 s (ended by the test)"
+  rc=$rig_status
   [ "$rc" = 7 ] || fail "exit status $rc, not the application's 7: $(head -c 2000 "$work/out")"
 fi
 # The runtime's key is the runtime installer's: gone again before the uninstaller is judged.
-wine reg delete 'HKLM\SOFTWARE\Obel\DornTools' /f "$REG_VIEW" >/dev/null 2>&1
+wine reg delete 'HKLM\SOFTWARE\Obel\DornTools' /f "$REG_VIEW" >/dev/null 2>&1 || true # (may not be there)
 
 begin "uninstall"
 uninstall_and_check "$dir" "$win_dir"
@@ -242,4 +238,4 @@ begin "uninstall from the chosen folder"
 uninstall_and_check "$dir" "$win_dir"
 
 echo "$failures failures"
-[ "$failures" = 0 ]
+[ "$failures" = 0 ] || exit 1

@@ -1,11 +1,13 @@
 # Sourced by the rig's display runners and by tests that make a display of their own:
 # `rig_wm_start` starts the rig's window manager (openbox, a reparenting EWMH manager that
-# decorates every frame) on $DISPLAY and returns once it manages windows; `rig_wm_stop` ends it.
-# The manager reads only the system's default configuration, never the user's.
+# decorates every frame) on $DISPLAY and returns once it manages windows; `rig_wm_stop` ends it,
+# as does the end of the script. The manager reads only the system's default configuration, never
+# the user's. Needs tests/rig/procs.sh, which every script that starts a display has.
 rig_wm_start() {
   rig_wm_home=$(mktemp -d)
+  rig_at_exit rig_wm_stop
   XDG_CONFIG_HOME=$rig_wm_home XDG_CACHE_HOME=$rig_wm_home XDG_DATA_HOME=$rig_wm_home \
-    openbox --sm-disable >"$rig_wm_home/log" 2>&1 </dev/null &
+    "${rig_tied[@]}" openbox --sm-disable >"$rig_wm_home/log" 2>&1 </dev/null &
   rig_wm_pid=$!
   # Ready once it manages a window: its check window appears before it takes map requests, and
   # one that comes while it starts may be lost, so a probe window is mapped until one is taken.
@@ -63,8 +65,7 @@ PY
 
 rig_wm_stop() {
   [ -n "${rig_wm_pid:-}" ] || return 0
-  kill "$rig_wm_pid" 2>/dev/null
-  wait "$rig_wm_pid" 2>/dev/null
+  rig_end "$rig_wm_pid"
   rm -rf "$rig_wm_home"
   rig_wm_pid=
 }

@@ -2,13 +2,14 @@
 # lanyard's and the jvm.dll stand-in's directories put on PATH by the host itself, the
 # stand-in's record of calls in $log, and the boxes read and pressed with the test driver.
 # The environment names the programs (LANYARD_DLL, JVMSTUB_DIR, BRIDGEHOST).
-set -u
+set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/../checks.sh"
 rig=$here/../../rig
+source "$rig/procs.sh"
 export WINEPREFIX=${QUILLET_RIG_DIR:?}/prefix WINEDEBUG=-all BOXDRIVER_PLATFORM=win
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+rig_at_exit 'rm -rf "$work"'
 # The Windows form of a path: Wine's default prefix maps drive Z: onto the root. (No Wine
 # program is started for it: the first one of a fresh wineserver starts Wine's desktop process,
 # which must get the rig's display, as wine-run gives it.)
@@ -24,8 +25,8 @@ runs=0
 log= # the stand-in's record of the last run (by number: Wine's file names ignore case)
 
 # start NAME [ENV=VALUE...] -- STEPS...: starts the host in $work in the background, the
-# stand-in recording into $log; finish_run waits for it. run: both. Wine's CR LF line ends
-# become LF.
+# stand-in recording into $log, for 120 seconds at most; finish_run waits for it (and ends it
+# should it outlive that, status 124). run: both. Wine's CR LF line ends become LF.
 start() {
   last=$1
   shift
@@ -43,8 +44,8 @@ start() {
 }
 
 finish_run() {
-  wait "$started"
-  echo $? >"$work/$last.rc"
+  rig_wait "$started" 130 || true
+  echo "$rig_status" >"$work/$last.rc"
   tr -d '\r' <"$work/$last.raw" >"$work/$last.out"
   tr -d '\r' <"$work/$last.rawerr" >"$work/$last.err"
 }
@@ -61,7 +62,7 @@ expect_log() {
   shift
   : >"$work/expected"
   [ $# -eq 0 ] || printf '%s\n' "$@" >"$work/expected"
-  grep -E -- "$pattern" "$log" 2>/dev/null >"$work/got"
+  grep -E -- "$pattern" "$log" 2>/dev/null >"$work/got" || true # (none: compared below)
   cmp -s "$work/expected" "$work/got" || {
     fail "record lines /$pattern/ differ"; echo "expected:"; cat "$work/expected"; echo "got:"; cat "$work/got"; }
 }
@@ -71,11 +72,11 @@ expect_log() {
 box() {
   local got
   local expected=$2
-  got=$("$rig/boxdriver" wait --title "$1" --timeout 60)
+  got=$("$rig/boxdriver" wait --title "$1" --timeout 60) || true
   # Wine: the driver cannot always read another process's icon and then says "unknown"; the
   # icon is left out of the comparison only then.
   if grep -qx "icon: unknown" <<<"$got"; then
-    got=$(grep -vx "icon: unknown" <<<"$got")
+    got=$(grep -vx "icon: unknown" <<<"$got") || true
     expected=$(grep -v "^icon: " <<<"$expected")
   fi
   [ "$got" = "$expected" ] || fail "box shows:"$'\n'"$got"$'\n'"expected:"$'\n'"$expected"

@@ -14,7 +14,7 @@ run "16 threads" JVMSTUB_SETRC_THREADS=16 JVMSTUB_SETRC_CALLS=50 -- \
   load window init QUILLET mp-plain stub/SetRC "" events 800 60
 expect_rc 0
 expect_line "commands 1104: 800, other commands: 0"
-grep '^WM_COMMAND' "$log" | sort | uniq -c | sed 's/^ *//' >"$work/got"
+{ grep '^WM_COMMAND' "$log" || true; } | sort | uniq -c | sed 's/^ *//' >"$work/got"
 [ "$(cat "$work/got")" = "800 WM_COMMAND hwnd=$(handle_of 1) wParam=0x450 lParam=0x0" ] ||
   { fail "the window did not take 800 identical events:"; cat "$work/got"; }
 expect_log '^setRC threw'
