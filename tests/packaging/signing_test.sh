@@ -31,20 +31,21 @@ verify() { osslsigncode verify -CAfile "$work/cert.pem" -in "$1" >"$work/verify.
 
 echo "--- signed"
 if pack signed QUILLET_SIGN_CERT="$work/cert.pem" QUILLET_SIGN_KEY="$work/key.pem"; then
-  staged=$(find "$work/signed/pack/_CPack_Packages" -path '*/NSIS/quillet-*/quillet/*' \( -name quillet.exe -o -name lanyard.dll \))
+  mapfile -t staged < <(find "$work/signed/pack/_CPack_Packages" -path '*/NSIS/quillet-*/quillet/*' \( -name quillet.exe -o -name lanyard.dll \))
   installer=$(ls "$work"/signed/packages/quillet-*.exe 2>/dev/null || true)
   msi=$(ls "$work"/signed/packages/quillet-*.msi 2>/dev/null || true)
-  [ "$(echo "$staged" | grep -c .)" = 2 ] || fail "staged programs: '$staged'"
+  [ "${#staged[@]}" = 2 ] || fail "staged programs: '${staged[*]}'"
   [ -n "$installer" ] || fail "no installer"
   [ -n "$msi" ] || fail "no MSI"
-  # What the MSI installs is the signed programs.
+  # What the MSI installs is the signed programs. (Its folders have blanks: Program Files.)
+  inside=()
   if [ -n "$msi" ]; then
     mkdir "$work/extracted"
     (cd "$work/extracted" && msiextract "$msi" >/dev/null) || fail "msiextract failed"
-    staged="$staged $(find "$work/extracted" \( -name quillet.exe -o -name lanyard.dll \))"
+    mapfile -t inside < <(find "$work/extracted" \( -name quillet.exe -o -name lanyard.dll \))
+    [ "${#inside[@]}" = 2 ] || fail "programs in the MSI: '${inside[*]}'"
   fi
-  [ "$(echo $staged | wc -w)" = 4 ] || fail "programs in the MSI: '$staged'"
-  for file in $staged $installer $msi; do
+  for file in "${staged[@]}" "${inside[@]}" $installer $msi; do
     if verify "$file"; then
       grep -q "CN=Quillet test signing" "$work/verify.log" || fail "$(basename "$file"): not signed by the test certificate"
     else
