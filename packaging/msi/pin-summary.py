@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Pins what wixl leaves to chance in an MSI's summary information: the package code (wixl
 draws a random one whatever the source says) and the creation and last-saved times (wixl takes
-the clock's). Without this, two builds of one commit differ in these 54 bytes alone.
+the clock's), which would make two builds of one commit differ.
 
     pin-summary.py MSI PACKAGE-CODE EPOCH
 
