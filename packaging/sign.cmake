@@ -22,7 +22,7 @@ if(NOT OSSLSIGNCODE)
 endif()
 
 if(CPACK_PACKAGE_FILES)
-  set(files ${CPACK_PACKAGE_FILES}) # after: the installers
+  set(files ${CPACK_PACKAGE_FILES} ${QUILLET_MSI_FILE}) # after: the installers (msi.cmake's too)
 else()
   file(GLOB_RECURSE files "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/*.exe"
                           "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/*.dll")
