@@ -120,7 +120,7 @@ check_application_runs() {
   wine reg add "HKLM\\$runtime_key" /v RuntimeLib /d "$(windows_path "$JVMSTUB_DIR")\\jvm.dll" /f "$REG_VIEW" >/dev/null 2>&1
   wine reg add "HKLM\\$runtime_key" /v JavaHome /d 'C:\Obel\jre' /f "$REG_VIEW" >/dev/null 2>&1
   [ -f "$dir/quillet.exe" ] || return 0
-  start_quillet QUILLET_TEST_DIR="$(windows_path "$run")" QUILLET_TEST_EXIT_CODE=7 \
+  start_quillet QUILLET_TEST_DIR="$(windows_path "$run")" QUILLET_TEST_EXIT_CODE=42 \
                 JVMSTUB_LOG="$(windows_path "$run")\\stub.log"
   for _ in $(seq 600); do [ -e "$run/main-started" ] && break; kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
   if [ -e "$run/main-started" ]; then
@@ -134,5 +134,5 @@ check_application_runs() {
   touch "$run/release-main" "$run/release-setrc" "$run/release-exit"
   rig_wait "$pid" 60 || fail "quillet did not end with the application within 60 s (ended by the test)"
   rc=$rig_status
-  [ "$rc" = 7 ] || fail "exit status $rc, not the application's 7: $(head -c 2000 "$work/out")"
+  [ "$rc" = 42 ] || fail "exit status $rc, not the application's 42: $(head -c 2000 "$work/out")"
 }
