@@ -1,5 +1,5 @@
-// X11 backend of the message box: a modal dialog drawn by the library on a connection of its
-// own (its parts, icon, text and the button set, are in imsgboxparts_x11.cpp) with Xft's fonts
+// X11 backend of the message box: a modal dialog drawn by the library on a connection lent
+// to it (its parts, icon, text and the button set, are in imsgboxparts_x11.cpp) with Xft's fonts
 // or the server's core fonts, or the one-line form on standard error where nothing can be drawn
 // (no display, no font).
 #include <X11/Xatom.h>
@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <memory>
+#include <mutex>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -148,7 +150,8 @@ public:
         }
         break;
       case ClientMessage:
-        if (event.xclient.message_type == c_.atoms.wmProtocols &&
+        // (The connection served earlier boxes: only this box's window counts.)
+        if (event.xclient.window == top_ && event.xclient.message_type == c_.atoms.wmProtocols &&
             static_cast<Atom>(event.xclient.data.l[0]) == c_.atoms.wmDeleteWindow &&
             layout_.escapeResult != 0)
           return layout_.escapeResult;
@@ -287,18 +290,55 @@ bool IMessageBoxPlatform::requestQueue(long) { return true; }
 
 namespace {
 
-// The box's private connection, closed however the box ends (after the drawing helper, which
-// is made later and so goes first).
-struct PrivateConnection {
-  IX11::Connection connection{};
-  bool open;
-  PrivateConnection() : open(IX11::openPrivate(connection)) {}
-  ~PrivateConnection() {
-    if (open)
-      IX11::closePrivate(connection);
+// The boxes' own connections. One is lent to each box while it shows, and taken back, never
+// closed: closing a display on which Xft drew leaves libXrender an entry for it (Xft's close
+// hook frees its glyphs through libXrender after libXrender's own hook has gone, and that adds
+// the display again, with extension codes that the close then frees). A later connection that
+// is given the same address would be sent requests with whatever those codes have become:
+// replies out of order, an abort in Xlib or a box that never shows. Lent connections also keep
+// Xft's fonts between boxes. Boxes on several threads at once each get one of their own.
+class BoxConnection {
+public:
+  BoxConnection() {
+    std::lock_guard<std::mutex> hold(poolLock());
+    std::vector<IX11::Connection*>& free = pool();
+    if (!free.empty()) {
+      connection_ = free.back();
+      free.pop_back();
+      return;
+    }
+    std::unique_ptr<IX11::Connection> made(new IX11::Connection());
+    if (IX11::openPrivate(*made))
+      connection_ = made.release();
   }
-  PrivateConnection(const PrivateConnection&) = delete;
-  PrivateConnection& operator=(const PrivateConnection&) = delete;
+  ~BoxConnection() {
+    if (connection_ == nullptr)
+      return;
+    std::lock_guard<std::mutex> hold(poolLock());
+    try {
+      pool().push_back(connection_);
+    } catch (const std::bad_alloc&) {
+      // Not kept for the next box: left open all the same, for the reason above.
+    }
+  }
+  BoxConnection(const BoxConnection&) = delete;
+  BoxConnection& operator=(const BoxConnection&) = delete;
+
+  // Null when no display can be opened.
+  IX11::Connection* get() const { return connection_; }
+
+private:
+  // Never destroyed: a box may be shown while the process ends.
+  static std::mutex& poolLock() {
+    static std::mutex* made = new std::mutex;
+    return *made;
+  }
+  static std::vector<IX11::Connection*>& pool() {
+    static std::vector<IX11::Connection*>* made = new std::vector<IX11::Connection*>;
+    return *made;
+  }
+
+  IX11::Connection* connection_ = nullptr;
 };
 
 } // namespace
@@ -310,12 +350,12 @@ unsigned long IMessageBoxPlatform::show(IWindow* owner, const char* text, const 
     errno = EINVAL; // a button set the platform does not have
     IMessageBoxLogic::raiseShowFailure();
   }
-  PrivateConnection opened;
-  if (!opened.open) {
+  BoxConnection lent;
+  if (lent.get() == nullptr) {
     IMessageBoxLogic::writeUnshown(title, text);
     return IMessageBoxLogic::firstButtonResult(flags);
   }
-  IX11::Connection& connection = opened.connection;
+  IX11::Connection& connection = *lent.get();
   // As on Windows, a box whose owner window does not exist is refused.
   if (IWindow* owning = IMessageBoxLogic::owningWindow(owner)) {
     XWindowAttributes attributes;

@@ -30,9 +30,9 @@ struct Connection {
 Connection* shared();
 
 // A connection of its own for a modal dialog, so that a box shown on any thread never takes
-// events from the event loop's connection; false when no display can be opened.
+// events from the event loop's connection; false when no display can be opened. Never closed
+// once Xft drew on it (the message box keeps its connections, and says why).
 bool openPrivate(Connection& connection);
-void closePrivate(Connection& connection);
 
 // The display name tried ($DISPLAY), for error texts.
 std::string displayName();

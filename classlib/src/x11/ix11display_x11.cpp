@@ -83,11 +83,6 @@ IX11::Connection* IX11::shared() {
 
 bool IX11::openPrivate(Connection& connection) { return open(connection); }
 
-void IX11::closePrivate(Connection& connection) {
-  if (connection.display != nullptr)
-    XCloseDisplay(connection.display);
-  connection.display = nullptr;
-}
 
 std::vector<unsigned long> IX11::propertyItems(Display* display, Window window, Atom property,
                                                Atom type, long most) {
