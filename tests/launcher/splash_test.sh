@@ -8,7 +8,8 @@
 # (RIG_WM=1) under one that decorates the frame, which must then be centred as a whole; under
 # Wine with the jvm.dll stand-in playing the same start class.
 # Environment: QUILLET, LANYARD; on Linux JDK_HOME and STARTER_JAR, RIG_WM (optional); under Wine
-# JVMSTUB_DIR and REG_VIEW. SCREENSHOT_DIR (optional) keeps the screenshots.
+# JVMSTUB_DIR and REG_VIEW, and QUILLET_WINE_DESKTOP (optional: Wine's virtual desktop, which
+# frames the window as Windows does). SCREENSHOT_DIR (optional) keeps the screenshots.
 set -euo pipefail
 launcher_script=$0
 source "$(dirname "$0")/lib.sh"
@@ -146,7 +147,9 @@ Web site: https://quillet.obel.example/"
   # The application ends the process within 30 seconds: its status is quillet's.
   touch "$run/release-exit"
   await_quillet "$pid" 30 || fail "quillet did not end with the application within 30 s (ended by the test)"
-  [ "$status" = 7 ] || fail "exit status $status, expected the application's 7; output: $(head -c 2000 "$work/out")"
+  # (Wine's virtual desktop, which tools/splash-screenshots asks for, ends with its own status.)
+  [ "$status" = 7 ] || [ -n "${QUILLET_WINE_DESKTOP:-}" ] ||
+    fail "exit status $status, expected the application's 7; output: $(head -c 2000 "$work/out")"
 }
 
 # Under a window manager the screenshots are kept beside those taken without one.
