@@ -3,10 +3,11 @@
 //
 //   boxshow [--title T] [--owner none|desktop|object|bogus|frame:TEXT] [--help-id N]
 //           [--style HEX | --severity N | --exception recoverable|unrecoverable | --error CODE]
-//           [--private] [--desktop-size] [--repeat N] [--raw] TEXT
+//           [--private] [--desktop-size] [--repeat N] [--times N] [--raw] TEXT
 // "\n" in TEXT and in a frame's text becomes a line end; --repeat: TEXT N times over (longer
 // than one command-line argument can be); --raw: the style's box through showMessageBox, which
-// raises where show answers, printed as "raw: N". Prints "response: NAME" and exits 0;
+// raises where show answers, printed as "raw: N"; --times: the box N times in a row. Prints
+// "response: NAME" for each box and exits 0;
 // an IException prints "exception: CLASS: TEXT" and exits 2.
 #include <cstdio>
 #include <cstdlib>
@@ -56,7 +57,7 @@ const char* responseName(IMessageBox::Response response) {
 int main(int argc, char** argv) {
   std::string title, owner = "desktop", text, mode = "severity", value = "0";
   bool hasTitle = false, privateMessage = false, desktopSize = false, raw = false;
-  unsigned long helpId = 0, repeat = 1;
+  unsigned long helpId = 0, repeat = 1, times = 1;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     auto next = [&]() -> std::string {
@@ -76,6 +77,7 @@ int main(int argc, char** argv) {
     else if (arg == "--private") privateMessage = true;
     else if (arg == "--desktop-size") desktopSize = true;
     else if (arg == "--repeat") repeat = std::strtoul(next().c_str(), nullptr, 0);
+    else if (arg == "--times") times = std::strtoul(next().c_str(), nullptr, 0);
     else if (arg == "--raw") raw = true;
     else text = unescape(arg.c_str());
   }
@@ -118,18 +120,21 @@ int main(int argc, char** argv) {
       std::printf("raw: %lu\n", box.showMessageBox(text.c_str(), title.c_str(), helpId, style));
       return 0;
     }
-    if (mode == "style")
-      response = box.show(text.c_str(), IMessageBox::Style(static_cast<std::uint32_t>(
-                                            std::strtoul(value.c_str(), nullptr, 16))), helpId);
-    else if (mode == "severity")
-      response = box.show(text.c_str(), static_cast<IMessageBox::Severity>(std::atoi(value.c_str())), helpId);
-    else if (mode == "exception")
-      response = box.show(IException(text.c_str(), 0,
-                                     value == "recoverable" ? IException::recoverable
-                                                            : IException::unrecoverable), helpId);
-    else
-      response = box.show(ISystemErrorInfo(std::strtoul(value.c_str(), nullptr, 0), nullptr), helpId);
-    std::printf("response: %s\n", responseName(response));
+    for (unsigned long shown = 0; shown < times; ++shown) {
+      if (mode == "style")
+        response = box.show(text.c_str(), IMessageBox::Style(static_cast<std::uint32_t>(
+                                              std::strtoul(value.c_str(), nullptr, 16))), helpId);
+      else if (mode == "severity")
+        response = box.show(text.c_str(), static_cast<IMessageBox::Severity>(std::atoi(value.c_str())), helpId);
+      else if (mode == "exception")
+        response = box.show(IException(text.c_str(), 0,
+                                       value == "recoverable" ? IException::recoverable
+                                                              : IException::unrecoverable), helpId);
+      else
+        response = box.show(ISystemErrorInfo(std::strtoul(value.c_str(), nullptr, 0), nullptr), helpId);
+      std::printf("response: %s\n", responseName(response));
+      std::fflush(stdout);
+    }
 #ifdef _WIN32
     if (privateMessage) {
       MSG message;
