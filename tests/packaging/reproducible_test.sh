@@ -3,7 +3,7 @@
 # different names and path lengths, configured with this tree's preset (each its own build folder
 # inside its clone) and built apart in time, gives the same bytes in every file that ships: the
 # programs, the libraries, the message catalog, the pictures, the sample's jar, the compressed
-# documents and everything in packages/. A file that differs is named, with the first bytes that
+# documents and everything in packages/, though the builders' file creation masks differ. A file that differs is named, with the first bytes that
 # differ (cmp -l) as a hint.
 # Usage: reproducible_test.sh PRESET   (linux, win32 or win64)
 # QUILLET_REPRO_KEEP=1 keeps both clones for a closer look (diffoscope, objdump).
@@ -36,11 +36,13 @@ if [ "$preset" = linux ]; then
   targets+=(classlib quillet_release_docs)
 fi
 
-# build DIR: clones HEAD into DIR and makes the release there, in DIR/build/PRESET, with one job
-# (the two builds run side by side: the machine's two cores, and each build's serial steps,
-# the configuration and the packing, overlap with the other's compiling).
+# build DIR UMASK: clones HEAD into DIR and makes the release there, in DIR/build/PRESET, with one
+# job and the file creation mask UMASK (the two builds run side by side: the machine's two cores,
+# and each build's serial steps, the configuration and the packing, overlap with the other's
+# compiling).
 build() {
   local dir=$1 started=$SECONDS log=$1.log
+  umask "$2"
   git clone -q --shared --no-checkout "$source_dir" "$dir"
   git -C "$dir" checkout -q --detach "$head"
   if ! (
@@ -58,11 +60,12 @@ build() {
 
 a=$work/a
 b=$work/second-clone-with-a-longer-name
-build "$a" &
+build "$a" 0022 &
 pid_a=$!
-# Started a few seconds later, so that a time with second granularity differs between the builds.
+# Started a few seconds later, so that a time with second granularity differs between the builds;
+# by a builder whose new files only they may read.
 sleep 3
-build "$b" &
+build "$b" 0077 &
 pid_b=$!
 status=0
 wait $pid_a || status=1
