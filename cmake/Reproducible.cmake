@@ -9,9 +9,9 @@
 # build. It is passed to every tool that stamps a time: the jar tool as an ISO-8601 date, CPack
 # (its archives for the Debian package, and packaging/reproducible.cmake, which dates the staged
 # files before the DEB and NSIS generators read their times), and gzip runs with -n (no time at
-# all). A new commit configures the tree again (the HEAD's log is a configure dependency), so the
-# time follows the commit.
-if(DEFINED ENV{SOURCE_DATE_EPOCH})
+# all). A new commit configures the tree again (the HEAD's log, where git keeps one, is a
+# configure dependency), so the time follows the commit.
+if(NOT "$ENV{SOURCE_DATE_EPOCH}" STREQUAL "")
   set(QUILLET_SOURCE_DATE_EPOCH "$ENV{SOURCE_DATE_EPOCH}")
 else()
   find_package(Git QUIET)
