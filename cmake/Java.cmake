@@ -17,3 +17,15 @@ else()
   find_library(QUILLET_LIBJVM jvm PATHS ${QUILLET_JDK_HOME}/lib/server NO_DEFAULT_PATH REQUIRED)
 endif()
 message(STATUS "JDK: ${QUILLET_JDK_HOME}")
+
+# A jar that ships: re-made once the jar tool has made it, with every entry dated by the
+# release's time (cmake/Reproducible.cmake) instead of the class files' times and the time of the
+# build, which the jar tool of Java 17 writes and add_jar gives no way to change.
+#   quillet_date_jar(target)   in the directory of the target's add_jar
+function(quillet_date_jar target)
+  get_target_property(jar ${target} JAR_FILE)
+  add_custom_command(OUTPUT ${jar} APPEND
+    COMMAND ${CMAKE_COMMAND} -DJAR_TOOL=${Java_JAR_EXECUTABLE} -DJAR=${jar} -DDATE=${QUILLET_SOURCE_DATE}
+            -P ${CMAKE_SOURCE_DIR}/cmake/date-jar.cmake
+    DEPENDS ${CMAKE_SOURCE_DIR}/cmake/date-jar.cmake)
+endfunction()
