@@ -9,8 +9,8 @@
 # Installer requires of a product whose version changes) and of a hash of the package's whole
 # source (the WiX text and every staged file) for the PackageCode (which must change whenever
 # the package does); each component's of its file name. The times that wixl takes from the clock
-# (the summary information's, and the staged files' in the cabinet) are SOURCE_DATE_EPOCH, or
-# without it the time of the source tree's last commit.
+# (the summary information's, and the staged files' in the cabinet) are the release's
+# SOURCE_DATE_EPOCH.
 set(QUILLET_MSI_FILE)
 if(NOT CPACK_GENERATOR STREQUAL "NSIS")
   return()
@@ -52,14 +52,10 @@ set(upgrade_code ${CPACK_QUILLET_MSI_UPGRADE_CODE})
 string(UUID product_code NAMESPACE ${upgrade_code} NAME "product ${CPACK_PACKAGE_VERSION}" TYPE SHA1 UPPER)
 string(UUID shortcut_guid NAMESPACE ${upgrade_code} NAME "component QuilletShortcut" TYPE SHA1 UPPER)
 
-if(NOT "$ENV{SOURCE_DATE_EPOCH}" STREQUAL "")
-  set(epoch "$ENV{SOURCE_DATE_EPOCH}")
-else()
-  execute_process(COMMAND git -C "${CPACK_QUILLET_SOURCE_DIR}" log -1 --format=%ct
-                  OUTPUT_VARIABLE epoch OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE status)
-  if(NOT status EQUAL 0 OR NOT epoch MATCHES "^[0-9]+$")
-    message(FATAL_ERROR "MSI: set SOURCE_DATE_EPOCH (no git commit to take the time from)")
-  endif()
+# The release's one time, as the configure took it (cmake/Reproducible.cmake).
+set(epoch "${CPACK_QUILLET_SOURCE_DATE_EPOCH}")
+if(NOT epoch MATCHES "^[0-9]+$")
+  message(FATAL_ERROR "MSI: no release time (CPACK_QUILLET_SOURCE_DATE_EPOCH '${epoch}')")
 endif()
 
 # The staged files, one folder per component, copied with the same time each: the cabinet
