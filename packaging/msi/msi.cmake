@@ -58,8 +58,8 @@ if(NOT epoch MATCHES "^[0-9]+$")
   message(FATAL_ERROR "MSI: no release time (CPACK_QUILLET_SOURCE_DATE_EPOCH '${epoch}')")
 endif()
 
-# The staged files, one folder per component, copied with the same time each: the cabinet
-# records every file's time. Only the install folder itself has files today; a file in a
+# The staged files, one folder per component, copied with their times: the cabinet records every
+# file's time, and reproducible.cmake has dated them all to the release's time by now. Only the install folder itself has files today; a file in a
 # subfolder stops the package rather than being left out of it.
 set(work "${CPACK_TOPLEVEL_DIRECTORY}/msi")
 file(REMOVE_RECURSE "${work}")
@@ -89,11 +89,6 @@ foreach(component IN ITEMS quillet sample)
     string(APPEND ${component}_refs "      <ComponentRef Id=\"${id}\" />\n")
   endforeach()
 endforeach()
-file(GLOB_RECURSE copies "${work}/files/*")
-execute_process(COMMAND touch -m -d "@${epoch}" ${copies} RESULT_VARIABLE status)
-if(NOT status EQUAL 0)
-  message(FATAL_ERROR "MSI: could not set the files' time")
-endif()
 file(COPY "${CPACK_QUILLET_MSI_ICON}" DESTINATION "${work}")
 get_filename_component(icon_file "${CPACK_QUILLET_MSI_ICON}" NAME)
 file(SHA256 "${work}/${icon_file}" hash)
