@@ -51,7 +51,17 @@ msiexec() { # LOG ARGS...: msiexec, its verbose log in $work/LOG; msiexec's stat
   wine msiexec "$@" /qn /l*v "$(windows_path "$work/$log")" >"$work/$log.out" 2>&1 || status=$?
   return $status
 }
-log_tail() { tr -d '\0\r' <"$work/$1" 2>/dev/null | tail -n 15; }
+# A failed msiexec's log, the property dump at its end aside (the actions run and what each
+# said), then what Wine wrote on its standard streams.
+log_tail() {
+  if [ -s "$work/$1" ]; then
+    tr -d '\0\r' <"$work/$1" | { grep -v '^Property(' || true; } | tail -n 100
+  else
+    echo "(msiexec wrote no log)"
+  fi
+  echo "Wine's output:"
+  tail -n 30 "$work/$1.out" 2>/dev/null || true
+}
 
 # The products that Add/Remove Programs lists as Quillet: one line each, version and key.
 products() {
@@ -112,10 +122,10 @@ msiexec old.log /i "$(windows_path "$old_msi")" || fail "msiexec failed: $(log_t
 check_installation 3.3.0 old.log
 
 begin "the package upgrades it in place"
-# Wine's msiexec once failed this upgrade in a full run (not seen again since, cause not found):
-# said, and tried a second time before it counts.
+# Wine's msiexec once failed this upgrade in a full run, and not in some thirty runs since (cause
+# not found): its log is shown, and the upgrade tried a second time before it counts.
 if ! msiexec new.log /i "$(windows_path "$new_msi")"; then
-  echo "msiexec failed the upgrade once; trying again. Its log ends:"
+  echo "msiexec failed the upgrade once; trying again. Its log:"
   log_tail new.log
   msiexec new.log /i "$(windows_path "$new_msi")" || fail "msiexec failed: $(log_tail new.log)"
 fi
