@@ -23,12 +23,13 @@ await_quillet() { # PID SECONDS
 # whatever display is current.)
 windows_path() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
 
-# quillet's program folder without the bridge, as an installer lays it out in DIR: the program,
-# its catalog and, on Linux, the shared class library that it finds beside itself.
+# quillet's program folder without the bridge, as an installer lays it out in DIR: the files the
+# build lists in quillet.files (the program, its catalog, on Linux the shared class library).
 copy_quillet() { # DIR
   mkdir -p "$1"
-  cp "$QUILLET" "$(dirname "$QUILLET")/KORBMSGS.MSG" "$1/"
-  [ "$platform" = win ] || cp "$(dirname "$QUILLET")/libclasslib.so" "$1/"
+  local dest
+  dest=$(cd "$1" && pwd)
+  (cd "$(dirname "$QUILLET")" && xargs cp -t "$dest/" <quillet.files)
 }
 
 # quillet with its catalog in $app, and $run as the current folder it is started in; $key is the

@@ -20,7 +20,7 @@ begin() { case=$1; }
 # installed. Both messages go to standard error.
 app=$work/app
 mkdir -p "$app" "$work/run"
-cp "$QUILLET" "$(dirname "$QUILLET")/KORBMSGS.MSG" "$(dirname "$QUILLET")/libclasslib.so" "$app/"
+(cd "$(dirname "$QUILLET")" && xargs cp -t "$app/" <quillet.files)
 found_line="Quillet - Tessaran: Unable to load Lanyard.DLL. Either missing or corrupt"
 missing_line="Quillet: The Obel Java v6 environment has not yet been installed on your system.No previous Obel Java version found."
 
