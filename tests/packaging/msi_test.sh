@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # The Windows Installer package as an administrator deploys it: made by CPack from this build
 # tree (twice, to the same bytes), and a package of a lower version from the same files;
-# installed with msiexec silently under Wine, in a fresh prefix of the test's own. The lower
-# version first, then the package upgrades it in place: one product registered, one set of
-# files in Program Files, each the staged one; the Start-menu shortcut (target, working folder,
-# the program's icon); quillet.exe started as the shortcut starts it, with the jvm.dll stand-in
-# registered, runs the application. The lower version does not install over it. msiexec /x then
-# removes everything the package made, and leaves the Java runtime's registration alone.
+# installed with msiexec silently under Wine, in a fresh prefix of the test's own. The launcher
+# alone first (the sample feature left out), removed again. The lower version next, then the
+# package upgrades it in place: one product registered, one set of files in Program Files, each
+# the staged one; the Start-menu shortcut (target, working folder, the program's icon);
+# quillet.exe started as the shortcut starts it, with the jvm.dll stand-in registered, runs the
+# application. A repair puts back a deleted program. The lower version does not install over it.
+# msiexec /x then removes everything the package made, and leaves the Java runtime's
+# registration alone.
 # Environment: JVMSTUB_DIR, REG_VIEW, ICON; ctest's QUILLET_RIG_DIR and QUILLET_WINE_BITS.
 set -euo pipefail
 rig=${QUILLET_SOURCE_DIR:?}/tests/rig
@@ -84,7 +86,7 @@ menu_of() { # LOG
 
 # The install folder holds the staged files, each as staged, and the shortcut starts the
 # program there with its icon.
-check_installation() { # VERSION LOG: the one product expected, the installation's log
+check_installation() { # VERSION LOG [FEATURES]: the one product expected, the installation's log, the features installed
   local got expected list menu
   menu=$(menu_of "$2")
   case $menu in
@@ -94,7 +96,7 @@ check_installation() { # VERSION LOG: the one product expected, the installation
   got=$(products)
   [ "$(cut -d' ' -f1 <<<"$got")" = "$1" ] || fail "the products registered as Quillet: ${got:-none}"
   list=$(cd "$dir" 2>/dev/null && ls | sort) || true # (none: judged below)
-  expected=$(cd "$staged" && ls quillet sample | grep -v ':$' | grep . | sort)
+  expected=$(cd "$staged" && ls ${3:-quillet sample} | grep -v ':$' | grep . | sort)
   [ "$list" = "$expected" ] || fail "the install folder holds: $(echo $list), not $(echo $expected)"
   local f
   for f in $expected; do
@@ -117,6 +119,13 @@ check_installation() { # VERSION LOG: the one product expected, the installation
   fi
 }
 
+begin "the launcher alone, without the sample application"
+# As an administrator installs it for an application of their own.
+msiexec bare.log /i "$(windows_path "$new_msi")" ADDLOCAL=quillet || fail "msiexec failed: $(log_tail bare.log)"
+check_installation 3.4.1 bare.log quillet
+msiexec bare-remove.log /x "$(windows_path "$new_msi")" || fail "msiexec /x failed: $(log_tail bare-remove.log)"
+[ -z "$(products)" ] || fail "still registered: $(products)"
+
 begin "a lower version, installed silently"
 msiexec old.log /i "$(windows_path "$old_msi")" || fail "msiexec failed: $(log_tail old.log)"
 check_installation 3.3.0 old.log
@@ -134,6 +143,13 @@ wine reg query "HKLM\\$runtime_key" "$REG_VIEW" >/dev/null 2>&1 && fail "the pac
 
 begin "the jvm.dll stand-in registered: the splash, then the application"
 check_application_runs
+
+begin "a repair puts back a deleted program"
+# (Wine's msiexec does not carry out /f; a repair is also the package run again with REINSTALL.)
+rm "$dir/quillet.exe"
+msiexec repair.log /i "$(windows_path "$new_msi")" REINSTALL=ALL REINSTALLMODE=pus ||
+  fail "msiexec failed: $(log_tail repair.log)"
+check_installation 3.4.1 new.log
 
 begin "the lower version does not install over the newer one"
 status=0
