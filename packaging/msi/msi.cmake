@@ -59,8 +59,9 @@ if(NOT epoch MATCHES "^[0-9]+$")
 endif()
 
 # The staged files, one folder per component, copied with their times: the cabinet records every
-# file's time, and reproducible.cmake has dated them all to the release's time by now. Only the install folder itself has files today; a file in a
-# subfolder stops the package rather than being left out of it.
+# file's time, and reproducible.cmake has dated them all to the release's time by now. Only the
+# install folder itself has files today; a file in a subfolder stops the package rather than
+# being left out of it.
 set(work "${CPACK_TOPLEVEL_DIRECTORY}/msi")
 file(REMOVE_RECURSE "${work}")
 set(components)

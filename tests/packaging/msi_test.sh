@@ -64,6 +64,9 @@ log_tail() {
   echo "Wine's output:"
   tail -n 30 "$work/$1.out" 2>/dev/null || true
 }
+must_msiexec() { # LOG ARGS...: msiexec, whose failure is judged and shown with its log
+  msiexec "$@" || fail "msiexec ${*:2} failed: $(log_tail "$1")"
+}
 
 # The products that Add/Remove Programs lists as Quillet: one line each, version and key.
 products() {
@@ -86,7 +89,9 @@ menu_of() { # LOG
 
 # The install folder holds the staged files, each as staged, and the shortcut starts the
 # program there with its icon.
-check_installation() { # VERSION LOG [FEATURES]: the one product expected, the installation's log, the features installed
+# VERSION: the one product expected; LOG: the installation's log; FEATURES: those installed
+# (both by default).
+check_installation() { # VERSION LOG [FEATURES]
   local got expected list menu
   menu=$(menu_of "$2")
   case $menu in
@@ -121,13 +126,13 @@ check_installation() { # VERSION LOG [FEATURES]: the one product expected, the i
 
 begin "the launcher alone, without the sample application"
 # As an administrator installs it for an application of their own.
-msiexec bare.log /i "$(windows_path "$new_msi")" ADDLOCAL=quillet || fail "msiexec failed: $(log_tail bare.log)"
+must_msiexec bare.log /i "$(windows_path "$new_msi")" ADDLOCAL=quillet
 check_installation 3.4.1 bare.log quillet
-msiexec bare-remove.log /x "$(windows_path "$new_msi")" || fail "msiexec /x failed: $(log_tail bare-remove.log)"
+must_msiexec bare-remove.log /x "$(windows_path "$new_msi")"
 [ -z "$(products)" ] || fail "still registered: $(products)"
 
 begin "a lower version, installed silently"
-msiexec old.log /i "$(windows_path "$old_msi")" || fail "msiexec failed: $(log_tail old.log)"
+must_msiexec old.log /i "$(windows_path "$old_msi")"
 check_installation 3.3.0 old.log
 
 begin "the package upgrades it in place"
@@ -136,7 +141,7 @@ begin "the package upgrades it in place"
 if ! msiexec new.log /i "$(windows_path "$new_msi")"; then
   echo "msiexec failed the upgrade once; trying again. Its log:"
   log_tail new.log
-  msiexec new.log /i "$(windows_path "$new_msi")" || fail "msiexec failed: $(log_tail new.log)"
+  must_msiexec new.log /i "$(windows_path "$new_msi")"
 fi
 check_installation 3.4.1 new.log
 wine reg query "HKLM\\$runtime_key" "$REG_VIEW" >/dev/null 2>&1 && fail "the package wrote the Java runtime's registry key"
@@ -147,8 +152,7 @@ check_application_runs
 begin "a repair puts back a deleted program"
 # (Wine's msiexec does not carry out /f; a repair is also the package run again with REINSTALL.)
 rm "$dir/quillet.exe"
-msiexec repair.log /i "$(windows_path "$new_msi")" REINSTALL=ALL REINSTALLMODE=pus ||
-  fail "msiexec failed: $(log_tail repair.log)"
+must_msiexec repair.log /i "$(windows_path "$new_msi")" REINSTALL=ALL REINSTALLMODE=pus
 check_installation 3.4.1 new.log
 
 begin "the lower version does not install over the newer one"
@@ -158,7 +162,7 @@ msiexec down.log /i "$(windows_path "$old_msi")" || status=$?
 check_installation 3.4.1 new.log
 
 begin "uninstall"
-msiexec remove.log /x "$(windows_path "$new_msi")" || fail "msiexec /x failed: $(log_tail remove.log)"
+must_msiexec remove.log /x "$(windows_path "$new_msi")"
 settle
 [ -e "$dir" ] && fail "the install folder is left: $(cd "$dir" && ls | tr '\n' ' ')"
 [ -e "$(menu_of new.log)Quillet" ] && fail "the Start-menu folder is left"
